@@ -1,0 +1,369 @@
+#include "app/FrmMain.h"
+
+#include "app/ComLed.h"
+#include "app/KeyFilters.h"
+#include "app/SegmentProgressBar.h"
+#include "app/WidgetDialogs.h"
+#include "core/AppError.h"
+#include "core/Clock.h"
+#include "core/DataFolder.h"
+#include "core/Dialogs.h"
+#include "core/IniText.h"
+#include "core/Version.h"
+#include "diag/LogLine.h"
+#include "i18n/Language.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* parent)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    return b;
+}
+
+QLabel* MakeLabel(const QString& name, const QString& caption, QWidget* parent)
+{
+    auto* l = new QLabel(caption, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+QLineEdit* MakeEdit(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* e = new QLineEdit(text, parent);
+    e->setObjectName(name);
+    return e;
+}
+
+} // namespace
+
+TFrmMain::TFrmMain(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("FrmMain"));
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(12);
+    setFont(font);
+    FQueue.reset(new TCmdQueue(static_cast<ICmdQueueHost&>(*this), static_cast<IByteChannel&>(*this), this));
+    BuildLayout();
+    setFixedSize(973, 596);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    InstallWidgetDialogs(this);
+    FormCreate();
+}
+
+TFrmMain::~TFrmMain()
+{
+    FormDestroy();
+}
+
+const QStringList& TFrmMain::CommandButtonNames()
+{
+    static const QStringList names = {
+        QStringLiteral("btn_GeoDisable"),      QStringLiteral("sbT01"),
+        QStringLiteral("btnCenterNumberRead"), QStringLiteral("btnCenterNumberSet"),
+        QStringLiteral("btnGprsSet"),          QStringLiteral("btnGprsRead"),
+        QStringLiteral("btnWorkModeRead"),     QStringLiteral("btnWorkModeSet"),
+        QStringLiteral("btnSelfHotSpotRead"),  QStringLiteral("btnSelfHotSpotWrite"),
+        QStringLiteral("btn_GeoRead"),         QStringLiteral("btnVipCfgRead"),
+        QStringLiteral("btnVipCfgSet"),        QStringLiteral("btnReadAll"),
+        QStringLiteral("btnWriteAll"),         QStringLiteral("btnDefault"),
+        QStringLiteral("btn_GeoEdit"),         QStringLiteral("btn_GeoSetAll"),
+    };
+    return names;
+}
+
+void TFrmMain::SetCommandButtonsEnabled(bool enabled)
+{
+    // The buttons live on their pages; they are found by name, in the fixed order.
+    for (const QString& name : CommandButtonNames())
+        if (auto* button = findChild<QWidget*>(name))
+            button->setEnabled(enabled);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Layout
+
+void TFrmMain::BuildLayout()
+{
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+
+    QWidget* top = BuildTopPanel();
+    top->setFixedHeight(105);
+    root->addWidget(top);
+
+    rgbBar = new TSegmentProgressBar(this);
+    rgbBar->setObjectName(QStringLiteral("rgbBar"));
+    root->addWidget(rgbBar);
+
+    pgCtrl = new QTabWidget(this);
+    pgCtrl->setObjectName(QStringLiteral("pgCtrl"));
+    tsMain = new QWidget;
+    tsMain->setObjectName(QStringLiteral("tsMain"));
+    tsAlarm = new QWidget;
+    tsAlarm->setObjectName(QStringLiteral("tsAlarm"));
+    tsGeo = new QWidget;
+    tsGeo->setObjectName(QStringLiteral("tsGeo"));
+    tsAdvOperation = new QWidget;
+    tsAdvOperation->setObjectName(QStringLiteral("tsAdvOperation"));
+    pgCtrl->addTab(tsMain, QStringLiteral("Main Settings"));
+    pgCtrl->addTab(tsAlarm, QStringLiteral("Alarm Setting"));
+    pgCtrl->addTab(tsGeo, QStringLiteral("Geo-fence Setting"));
+    pgCtrl->addTab(tsAdvOperation, QStringLiteral("Advanced Operations"));
+    root->addWidget(pgCtrl, 1);
+
+    // Until the pages are built, the GPRS group and the map fields sit on plain placeholders.
+    gbGPRS = new QGroupBox(QStringLiteral("GPRS network parameters"), tsMain);
+    gbGPRS->setObjectName(QStringLiteral("gbGPRS"));
+    auto* geoLayout = new QHBoxLayout(tsGeo);
+    ed_MapLat = MakeEdit(QStringLiteral("ed_MapLat"), QStringLiteral("22.917922"), tsGeo);
+    ed_MapLng = MakeEdit(QStringLiteral("ed_MapLng"), QStringLiteral("125.156251"), tsGeo);
+    ed_MapZoom = MakeEdit(QStringLiteral("ed_MapZoom"), QStringLiteral("2"), tsGeo);
+    ed_googleurl = MakeEdit(QStringLiteral("ed_googleurl"), QString(), tsGeo);
+    ed_googleurl->setVisible(false);
+    geoLayout->addWidget(ed_MapLat);
+    geoLayout->addWidget(ed_MapLng);
+    geoLayout->addWidget(ed_MapZoom);
+    geoLayout->addWidget(ed_googleurl);
+
+    pnBtm = BuildBottomPanel();
+    pnBtm->setFixedHeight(43);
+    root->addWidget(pnBtm);
+}
+
+QWidget* TFrmMain::BuildTopPanel()
+{
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("pnlTop"));
+    auto* layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(4, 2, 4, 2);
+
+    rgbCom = new QGroupBox(QStringLiteral("COM Setting"), panel);
+    rgbCom->setObjectName(QStringLiteral("rgbCom"));
+    rgbCom->setFixedWidth(328);
+    auto* com = new QGridLayout(rgbCom);
+    lblComPort = MakeLabel(QStringLiteral("lblComPort"), QStringLiteral("COM Port"), rgbCom);
+    cboCOMIndex = new QComboBox(rgbCom);
+    cboCOMIndex->setObjectName(QStringLiteral("cboCOMIndex"));
+    cboCOMIndex->setEditable(true);
+    lblBaudRate = MakeLabel(QStringLiteral("lblBaudRate"), QStringLiteral("Baud Rate"), rgbCom);
+    txtBAUD = MakeEdit(QStringLiteral("txtBAUD"), QStringLiteral("9600"), rgbCom);
+    ComLed1 = new TComLed(rgbCom);
+    ComLed1->setObjectName(QStringLiteral("ComLed1"));
+    btn_Switch = MakeButton(QStringLiteral("btn_Switch"), QStringLiteral("Open[&O]"), rgbCom);
+    QFont bold = btn_Switch->font();
+    bold.setBold(true);
+    bold.setPixelSize(16);
+    btn_Switch->setFont(bold);
+    btn_Switch->setStyleSheet(QStringLiteral("color: #0000FF"));
+    btnShowMsg = MakeButton(QStringLiteral("btnShowMsg"), QStringLiteral("Debug Info"), rgbCom);
+    com->addWidget(lblComPort, 0, 0);
+    com->addWidget(cboCOMIndex, 0, 1);
+    com->addWidget(ComLed1, 0, 2);
+    com->addWidget(btn_Switch, 0, 3, 2, 1);
+    com->addWidget(lblBaudRate, 1, 0);
+    com->addWidget(txtBAUD, 1, 1);
+    com->addWidget(btnShowMsg, 1, 2);
+    InstallKeyFilter(cboCOMIndex, TKeyFilter::Digits);
+    layout->addWidget(rgbCom);
+
+    rgbInfo = new QGroupBox(QStringLiteral("Basic information"), panel);
+    rgbInfo->setObjectName(QStringLiteral("rgbInfo"));
+    auto* info = new QHBoxLayout(rgbInfo);
+    lblID = MakeLabel(QStringLiteral("lblID"), QStringLiteral("ID:"), rgbInfo);
+    lblID->installEventFilter(this);
+    info->addWidget(lblID);
+    info->addStretch(1);
+    layout->addWidget(rgbInfo, 1);
+    return panel;
+}
+
+QWidget* TFrmMain::BuildBottomPanel()
+{
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("pnBtm"));
+    auto* layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(6, 4, 6, 4);
+    btnReadAll = MakeButton(QStringLiteral("btnReadAll"), QStringLiteral("Read All [&A]"), panel);
+    btnWriteAll = MakeButton(QStringLiteral("btnWriteAll"), QStringLiteral("Write All [&W]"), panel);
+    btnDefault = MakeButton(QStringLiteral("btnDefault"), QStringLiteral("Factory Default [&D]"), panel);
+    btnDefault->setStyleSheet(QStringLiteral("color: red"));
+    cbTipOnOK = new QCheckBox(QStringLiteral("show tip message"), panel);
+    cbTipOnOK->setObjectName(QStringLiteral("cbTipOnOK"));
+    cbTipOnOK->setChecked(true);
+    lblLanguage = MakeLabel(QStringLiteral("lblLanguage"), QStringLiteral("Language:"), panel);
+    cbLanguage = new QComboBox(panel);
+    cbLanguage->setObjectName(QStringLiteral("cbLanguage"));
+    cbLanguage->setEditable(false);
+    cbLanguage->setMinimumWidth(110);
+    btnSave = MakeButton(QStringLiteral("btnSave"), QStringLiteral("Save[&S]"), panel);
+    btnLoad = MakeButton(QStringLiteral("btnLoad"), QStringLiteral("Load[&L]"), panel);
+    layout->addWidget(btnReadAll);
+    layout->addWidget(btnWriteAll);
+    layout->addWidget(btnDefault);
+    layout->addSpacing(12);
+    layout->addWidget(cbTipOnOK);
+    layout->addStretch(1);
+    layout->addWidget(lblLanguage);
+    layout->addWidget(cbLanguage);
+    layout->addSpacing(12);
+    layout->addWidget(btnSave);
+    layout->addWidget(btnLoad);
+    return panel;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up and shutdown
+
+void TFrmMain::FormCreate()
+{
+    try {
+        // Numbers are always formatted and parsed with "." (core/Numbers.h, QLocale::c()), so
+        // there is no user-wide separator to force here.
+        SetCommandButtonsEnabled(false);
+        ReadProgramSettings();
+        setWindowTitle(QStringLiteral("%1[%2]").arg(::Translate(QStringLiteral("Tovrik Assistant")), GetVersionText()));
+        InstallKeyFilter(ed_MapLat, TKeyFilter::Digits);
+        InstallKeyFilter(ed_MapLng, TKeyFilter::Digits);
+        InstallKeyFilter(ed_MapZoom, TKeyFilter::Digits);
+        pgCtrl->setCurrentIndex(0);
+        InstallKeyFilters();
+    } catch (const EAppError& e) {
+        Dialogs::ShowMessage(windowTitle(), e.Message(), TMsgIcon::Error);
+    } catch (const std::exception& e) {
+        Dialogs::ShowMessage(windowTitle(), QString::fromLocal8Bit(e.what()), TMsgIcon::Error);
+    }
+}
+
+void TFrmMain::ReadProgramSettings()
+{
+    const QString path = SettingsFilePath();
+    TIniText ini;
+    ini.LoadFile(path); // a missing or unreadable file gives the defaults
+    const QString section = QStringLiteral("config");
+    QString language = ini.ReadString(section, QStringLiteral("language"), QString());
+    if (language.isEmpty()) {
+        language = QStringLiteral("english");
+        ini.WriteString(section, QStringLiteral("language"), language);
+    }
+    FLanguage = language;
+    const auto field = [&](const char* key, const char* def, QLineEdit* edit) {
+        edit->setText(ini.ReadString(section, QString::fromLatin1(key), QString::fromLatin1(def)));
+        ini.WriteString(section, QString::fromLatin1(key), edit->text());
+    };
+    field("lat", "22.917922", ed_MapLat);
+    field("lng", "125.156251", ed_MapLng);
+    field("zoom", "2", ed_MapZoom);
+    field("googleurl", DefaultMapHost, ed_googleurl);
+    ini.SaveFile(path);
+}
+
+void TFrmMain::InstallKeyFilters()
+{
+    const auto install = [this](const char* name, TKeyFilter filter) {
+        InstallKeyFilter(findChild<QWidget*>(QString::fromLatin1(name)), filter);
+    };
+    for (const char* name : {"txtPort", "txtTimeDifferent", "txtRadius"})
+        install(name, TKeyFilter::SignedNumber);
+    for (const char* name : {"edtVIP_1", "edtVIP_2", "edtVIP_3", "edtVIP_4", "edtVIP_5"})
+        install(name, TKeyFilter::Phone);
+    for (const char* name : {"txtGeofenceLTLatitude", "txtGeofenceLTLongitude", "txtGeofenceRBLatitude",
+                             "txtGeofenceRBLongitude"})
+        install(name, TKeyFilter::Coordinate);
+    for (const char* name : {"txtGeofenceName", "txtAlias"})
+        install(name, TKeyFilter::Name);
+}
+
+void TFrmMain::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TFrmMain::FormClose()
+{
+    // Closing the port at shutdown never fails the close request.
+}
+
+void TFrmMain::FormDestroy()
+{
+    if (FDestroyed)
+        return;
+    FDestroyed = true;
+    FQueue->AbortCmdQueue();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Advanced controls
+
+bool TFrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lblID && event->type() == QEvent::MouseButtonPress) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        lblIDMouseDown(mouse->button(), mouse->modifiers());
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TFrmMain::lblIDMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers)
+{
+    const bool show = button == Qt::LeftButton && modifiers == (Qt::ControlModifier | Qt::ShiftModifier);
+    btnShowMsg->setVisible(show);
+    gbGPRS->setVisible(show);
+    pgCtrl->setTabVisible(pgCtrl->indexOf(tsAdvOperation), show);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Command queue host
+
+void TFrmMain::SetProgressTotal(int total) { rgbBar->SetTotalParts(total); }
+
+void TFrmMain::SetProgressComplete(int complete) { rgbBar->SetPartsComplete(complete); }
+
+void TFrmMain::AppendLogLine(const QString& line)
+{
+    Q_UNUSED(line); // the log views arrive with the diagnostics pages
+}
+
+void TFrmMain::LogSeparator() { AppendLogLine(QString()); }
+
+void TFrmMain::LogSent(const QString& word, const QByteArray& commandText)
+{
+    AppendLogLine(FormatSentLine(Clock::Now(), word, commandText));
+}
+
+void TFrmMain::LogReceived(const QString& word, const QByteArray& payload)
+{
+    AppendLogLine(FormatReceivedLine(Clock::Now(), word, payload));
+}
+
+QString TFrmMain::Translate(const QString& text) { return ::Translate(text); }
+
+void TFrmMain::DispatchResponse(const QByteArray& payload)
+{
+    Q_UNUSED(payload); // routed by the answer dispatcher of the settings pages
+}
+
+bool TFrmMain::IsOpen() const { return false; }
+
+void TFrmMain::WriteFrame(const QByteArray& frame)
+{
+    Q_UNUSED(frame);
+}

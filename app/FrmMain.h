@@ -1,0 +1,115 @@
+#pragma once
+
+#include "link/CmdQueue.h"
+
+#include <QWidget>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class TComLed;
+class TSegmentProgressBar;
+
+// The program's one main window. It owns the port, the command queue and the pages, and wires
+// them together; each page keeps its own controls and handlers.
+class TFrmMain : public QWidget, private ICmdQueueHost, private IByteChannel {
+    Q_OBJECT
+public:
+    explicit TFrmMain(QWidget* parent = nullptr);
+    ~TFrmMain() override;
+
+    // The 18 buttons switched together around every exchange, in their fixed order.
+    static const QStringList& CommandButtonNames();
+    void SetCommandButtonsEnabled(bool enabled) override;
+
+    TCmdQueue& Queue() { return *FQueue; }
+
+    // Appends one line to both views of the communication log.
+    void AppendLogLine(const QString& line);
+
+    // Mouse press on "ID:": the one combination (Ctrl+Shift with the left button) shows the
+    // advanced controls, every other press hides them.
+    void lblIDMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Start-up, in its fixed order; an error skips the steps after it.
+    void FormCreate();
+    void ReadProgramSettings();
+    void InstallKeyFilters();
+    void FormClose();
+    void FormDestroy();
+
+    void BuildLayout();
+    QWidget* BuildTopPanel();
+    QWidget* BuildBottomPanel();
+
+    // ICmdQueueHost
+    void SetProgressTotal(int total) override;
+    void SetProgressComplete(int complete) override;
+    void LogSeparator() override;
+    void LogSent(const QString& word, const QByteArray& commandText) override;
+    void LogReceived(const QString& word, const QByteArray& payload) override;
+    QString Translate(const QString& text) override;
+    void DispatchResponse(const QByteArray& payload) override;
+
+    // IByteChannel
+    bool IsOpen() const override;
+    void WriteFrame(const QByteArray& frame) override;
+
+    std::unique_ptr<TCmdQueue> FQueue;
+    bool FDestroyed = false;
+    // The language read from the settings file at start.
+    QString FLanguage;
+
+public:
+    // The map host used when the settings file names none: the public host of the maps API.
+    static constexpr const char* DefaultMapHost = "maps.googleapis.com";
+
+public:
+    // Top panel: COM group.
+    QGroupBox* rgbCom = nullptr;
+    QLabel* lblComPort = nullptr;
+    QComboBox* cboCOMIndex = nullptr;
+    QLabel* lblBaudRate = nullptr;
+    QLineEdit* txtBAUD = nullptr;
+    TComLed* ComLed1 = nullptr;
+    QPushButton* btn_Switch = nullptr;
+    QPushButton* btnShowMsg = nullptr;
+    // Top panel: status group.
+    QGroupBox* rgbInfo = nullptr;
+    QLabel* lblID = nullptr;
+
+    TSegmentProgressBar* rgbBar = nullptr;
+    QTabWidget* pgCtrl = nullptr;
+    QWidget* tsMain = nullptr;
+    QWidget* tsAlarm = nullptr;
+    QWidget* tsGeo = nullptr;
+    QWidget* tsAdvOperation = nullptr;
+    QGroupBox* gbGPRS = nullptr;
+
+    // Map centre fields, filled from the settings file.
+    QLineEdit* ed_MapLat = nullptr;
+    QLineEdit* ed_MapLng = nullptr;
+    QLineEdit* ed_MapZoom = nullptr;
+    QLineEdit* ed_googleurl = nullptr;
+
+    // Bottom panel.
+    QWidget* pnBtm = nullptr;
+    QPushButton* btnReadAll = nullptr;
+    QPushButton* btnWriteAll = nullptr;
+    QPushButton* btnDefault = nullptr;
+    QCheckBox* cbTipOnOK = nullptr;
+    QLabel* lblLanguage = nullptr;
+    QComboBox* cbLanguage = nullptr;
+    QPushButton* btnSave = nullptr;
+    QPushButton* btnLoad = nullptr;
+};

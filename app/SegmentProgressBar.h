@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QWidget>
+
+// The exchange's progress: commands finished against their total, as "%u / %u" over a bar
+// filled in proportion (whole percent). A finished count outside 0..total shows as the total.
+class TSegmentProgressBar : public QWidget {
+    Q_OBJECT
+public:
+    explicit TSegmentProgressBar(QWidget* parent = nullptr);
+
+    int TotalParts() const { return FTotal; }
+    int PartsComplete() const { return FComplete; }
+    void SetTotalParts(int total);
+    void SetPartsComplete(int complete);
+    // The finished count as displayed, and the text shown.
+    int ShownComplete() const;
+    QString Text() const;
+    int Percent() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int FTotal = 1;
+    int FComplete = 0;
+};

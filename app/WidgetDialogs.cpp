@@ -1,0 +1,44 @@
+#include "app/WidgetDialogs.h"
+
+#include "core/Dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+
+namespace {
+
+QString QtFilter(const QString& filter)
+{
+    // "description|pattern|description|pattern" becomes "description (pattern);;..."
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        out << QStringLiteral("%1 (%2)").arg(parts[i], parts[i + 1]);
+    return out.join(QStringLiteral(";;"));
+}
+
+} // namespace
+
+void InstallWidgetDialogs(QWidget* owner)
+{
+    QPointer<QWidget> parent(owner);
+    Dialogs::SetMessageHandler([parent](const TMessageRequest& r) {
+        QMessageBox box(parent);
+        box.setWindowTitle(r.Caption);
+        box.setText(r.Text);
+        box.setTextFormat(Qt::PlainText);
+        switch (r.Icon) {
+        case TMsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+        case TMsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+        case TMsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
+        case TMsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
+        }
+        box.setStandardButtons(QMessageBox::Ok);
+        box.exec();
+    });
+    Dialogs::SetFileHandler([parent](const TFileRequest& r) {
+        return r.Save ? QFileDialog::getSaveFileName(parent, r.Caption, r.Folder, QtFilter(r.Filter))
+                      : QFileDialog::getOpenFileName(parent, r.Caption, r.Folder, QtFilter(r.Filter));
+    });
+}

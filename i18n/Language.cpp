@@ -1,0 +1,6 @@
+#include "i18n/Language.h"
+
+QString Translate(const QString& text)
+{
+    return text;
+}
