@@ -129,19 +129,9 @@ void TFrmMain::BuildLayout()
     pgCtrl->addTab(tsAdvOperation, QStringLiteral("Advanced Operations"));
     root->addWidget(pgCtrl, 1);
 
-    // Until the pages are built, the GPRS group and the map fields sit on plain placeholders.
-    gbGPRS = new QGroupBox(QStringLiteral("GPRS network parameters"), tsMain);
-    gbGPRS->setObjectName(QStringLiteral("gbGPRS"));
-    auto* geoLayout = new QHBoxLayout(tsGeo);
-    ed_MapLat = MakeEdit(QStringLiteral("ed_MapLat"), QStringLiteral("22.917922"), tsGeo);
-    ed_MapLng = MakeEdit(QStringLiteral("ed_MapLng"), QStringLiteral("125.156251"), tsGeo);
-    ed_MapZoom = MakeEdit(QStringLiteral("ed_MapZoom"), QStringLiteral("2"), tsGeo);
-    ed_googleurl = MakeEdit(QStringLiteral("ed_googleurl"), QString(), tsGeo);
-    ed_googleurl->setVisible(false);
-    geoLayout->addWidget(ed_MapLat);
-    geoLayout->addWidget(ed_MapLng);
-    geoLayout->addWidget(ed_MapZoom);
-    geoLayout->addWidget(ed_googleurl);
+    BuildSettingsPages();
+    BuildGeoPage();
+    BuildConsolePage();
 
     pnBtm = BuildBottomPanel();
     pnBtm->setFixedHeight(43);
@@ -237,14 +227,27 @@ void TFrmMain::FormCreate()
     try {
         // Numbers are always formatted and parsed with "." (core/Numbers.h, QLocale::c()), so
         // there is no user-wide separator to force here.
+        InitGeoFenceStore();
+        FillLanguageList();
         SetCommandButtonsEnabled(false);
         ReadProgramSettings();
-        setWindowTitle(QStringLiteral("%1[%2]").arg(::Translate(QStringLiteral("Tovrik Assistant")), GetVersionText()));
+        LoadConfiguredLanguage();
+        InitGeoFenceList();
+        ApplyInterfaceTexts();
+        SaveEnglishCatalogue();
+        SelectConfiguredLanguage();
+        InstallKeyFilter(findChild<QWidget*>(QStringLiteral("cboBatteryAlert")), TKeyFilter::Digits);
         InstallKeyFilter(ed_MapLat, TKeyFilter::Digits);
         InstallKeyFilter(ed_MapLng, TKeyFilter::Digits);
         InstallKeyFilter(ed_MapZoom, TKeyFilter::Digits);
+        FillPortList();
         pgCtrl->setCurrentIndex(0);
+        CreateBrowserHost();
+        ResetStatusPanel();
+        if (cboCOMIndex->count() > 0)
+            cboCOMIndex->setCurrentIndex(0);
         InstallKeyFilters();
+        PrepareSettingsPages();
     } catch (const EAppError& e) {
         Dialogs::ShowMessage(windowTitle(), e.Message(), TMsgIcon::Error);
     } catch (const std::exception& e) {
@@ -300,6 +303,10 @@ void TFrmMain::closeEvent(QCloseEvent* event)
 void TFrmMain::FormClose()
 {
     // Closing the port at shutdown never fails the close request.
+    try {
+        ClosePortAtShutdown();
+    } catch (...) {
+    }
 }
 
 void TFrmMain::FormDestroy()
@@ -337,11 +344,6 @@ void TFrmMain::SetProgressTotal(int total) { rgbBar->SetTotalParts(total); }
 
 void TFrmMain::SetProgressComplete(int complete) { rgbBar->SetPartsComplete(complete); }
 
-void TFrmMain::AppendLogLine(const QString& line)
-{
-    Q_UNUSED(line); // the log views arrive with the diagnostics pages
-}
-
 void TFrmMain::LogSeparator() { AppendLogLine(QString()); }
 
 void TFrmMain::LogSent(const QString& word, const QByteArray& commandText)
@@ -355,15 +357,3 @@ void TFrmMain::LogReceived(const QString& word, const QByteArray& payload)
 }
 
 QString TFrmMain::Translate(const QString& text) { return ::Translate(text); }
-
-void TFrmMain::DispatchResponse(const QByteArray& payload)
-{
-    Q_UNUSED(payload); // routed by the answer dispatcher of the settings pages
-}
-
-bool TFrmMain::IsOpen() const { return false; }
-
-void TFrmMain::WriteFrame(const QByteArray& frame)
-{
-    Q_UNUSED(frame);
-}

@@ -52,6 +52,29 @@ private:
     QWidget* BuildTopPanel();
     QWidget* BuildBottomPanel();
 
+    // Each concern of the window lives in a file of its own; these are the meeting points.
+    // --- serial line (app/FrmMainPort.cpp)
+    void FillPortList();
+    void ClosePortAtShutdown();
+    // --- settings pages, status panel, answer dispatch (app/FrmMainSettings.cpp)
+    void BuildSettingsPages();
+    void ResetStatusPanel();
+    void PrepareSettingsPages();
+    // --- geo-fence page (app/FrmMainGeo.cpp)
+    void BuildGeoPage();
+    void InitGeoFenceStore();
+    void InitGeoFenceList();
+    // --- map (app/FrmMainMap.cpp)
+    void CreateBrowserHost();
+    // --- languages (app/FrmMainLanguage.cpp)
+    void FillLanguageList();
+    void LoadConfiguredLanguage();
+    void ApplyInterfaceTexts();
+    void SaveEnglishCatalogue();
+    void SelectConfiguredLanguage();
+    // --- communication log and console (app/FrmMainLog.cpp)
+    void BuildConsolePage();
+
     // ICmdQueueHost
     void SetProgressTotal(int total) override;
     void SetProgressComplete(int complete) override;
