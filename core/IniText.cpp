@@ -177,3 +177,12 @@ QStringList TIniText::SectionKeys(const QString& section) const
             keys << QString::fromLocal8Bit(l.Key);
     return keys;
 }
+
+QList<QPair<QString, QString>> TIniText::SectionEntries(const QString& section) const
+{
+    QList<QPair<QString, QString>> entries;
+    if (const TSection* s = FindSection(Bytes(section)))
+        for (const TLine& l : s->Lines)
+            entries.append({QString::fromLocal8Bit(l.Key), QString::fromLocal8Bit(l.Value)});
+    return entries;
+}

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -35,6 +36,9 @@ public:
     QStringList SectionNames() const;
     // The keys of a section in file order (duplicates included).
     QStringList SectionKeys(const QString& section) const;
+    // The key and value of every line of a section in file order (duplicates included; a line
+    // without "=" gives an empty value). One pass, for readers of every entry of a long section.
+    QList<QPair<QString, QString>> SectionEntries(const QString& section) const;
 
 private:
     struct TLine {
