@@ -1,6 +1,181 @@
 #include "i18n/Language.h"
 
+#include "core/AppError.h"
+#include "core/DataFolder.h"
+#include "core/IniText.h"
+#include "core/Numbers.h"
+#include "i18n/FileHelper.h"
+#include "i18n/LanguageMap.h"
+#include "i18n/StringHashTrie.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QVarLengthArray>
+
+#include <memory>
+#include <string_view>
+
+namespace {
+
+const QString LanguageSection = QStringLiteral("language");
+const QString LanguageExtension = QStringLiteral("lng");
+
+// The module's state for the whole run. Both tables: exact keys, insertion order kept, entries
+// owned. The source texts' insertion order is their number order.
+struct TLanguageModule {
+    TStringHashTrie SourceTexts{true, true, TStringHashTrie::OwnsObjects};
+    TStringHashTrie Translations{true, true, TStringHashTrie::OwnsObjects};
+    QString CurrentLanguage;
+};
+
+std::unique_ptr<TLanguageModule>& ModuleSlot()
+{
+    static std::unique_ptr<TLanguageModule> module;
+    return module;
+}
+
+TLanguageModule& Module()
+{
+    auto& module = ModuleSlot();
+    if (!module)
+        module.reset(new TLanguageModule);
+    return *module;
+}
+
+// The UTF-8 key of a text. Interface texts are short and ASCII: those are converted on the stack,
+// so that translating a text already numbered allocates nothing until its result is returned.
+class TTextKey {
+public:
+    explicit TTextKey(const QString& text)
+    {
+        const qsizetype size = text.size();
+        const QChar* chars = text.constData();
+        for (qsizetype i = 0; i < size; ++i) {
+            const char16_t c = chars[i].unicode();
+            if (c >= 0x80) {
+                FHeap = text.toUtf8();
+                FView = std::string_view(FHeap.constData(), static_cast<size_t>(FHeap.size()));
+                return;
+            }
+            FStack.append(static_cast<char>(c));
+        }
+        FView = std::string_view(FStack.constData(), static_cast<size_t>(FStack.size()));
+    }
+    std::string_view View() const { return FView; }
+
+private:
+    QVarLengthArray<char, 128> FStack;
+    QByteArray FHeap;
+    std::string_view FView;
+};
+
+} // namespace
+
 QString Translate(const QString& text)
 {
+    TLanguageModule& module = Module();
+    const TTextKey key(text);
+    auto* source = TStringHashTrie::AsObject<TMap>(module.SourceTexts.Find(key.View()));
+    if (!source) {
+        auto entry = std::make_unique<TMap>(module.SourceTexts.Count(), text);
+        source = entry.get();
+        module.SourceTexts.AddObject(key.View(), entry.release());
+    }
+    if (void* found = module.Translations.FindInt(source->Number)) {
+        const TMap* translation = TStringHashTrie::AsObject<TMap>(found);
+        if (!translation->Text.isEmpty())
+            return translation->Text;
+    }
     return text;
 }
+
+void LoadLanguage(const QString& name)
+{
+    TLanguageModule& module = Module();
+    if (name == module.CurrentLanguage)
+        return;
+    module.CurrentLanguage = name;
+    module.Translations.Clear();
+
+    TIniText file;
+    if (!file.LoadFile(LanguageFilePath(name)))
+        return; // an unreadable file counts as missing: the texts stay English
+    for (const auto& [key, value] : file.SectionEntries(LanguageSection)) {
+        int32_t number = 0;
+        if (!TryStrToInt(key, number))
+            continue;
+        if (module.Translations.FindInt(number))
+            continue; // the first entry of a number wins
+        module.Translations.AddIntObject(new TMap(number, value), number);
+    }
+}
+
+void SaveLanguageCatalogue(const QString& name)
+{
+    TLanguageModule& module = Module();
+    const QString folder = LanguageFolder();
+    if (!QDir().mkpath(folder))
+        throw EAppError(QStringLiteral("Cannot create folder \"%1\".").arg(folder));
+
+    const QString path = LanguageFilePath(name);
+    TIniText file;
+    QString reason;
+    // Rewriting a file that exists but could not be read would throw its other entries away.
+    if (!file.LoadFile(path, &reason))
+        throw EAppError(QStringLiteral("Cannot read file \"%1\". %2").arg(path, reason));
+
+    // The file is written whole even when an entry fails; the failure is reported afterwards.
+    std::exception_ptr failure;
+    try {
+        const int32_t count = module.SourceTexts.Count();
+        for (int32_t i = 0; i < count; ++i) {
+            const TMap* entry = TStringHashTrie::AsObject<TMap>(module.SourceTexts.Item(i));
+            file.WriteString(LanguageSection, QStringLiteral("%1").arg(entry->Number, 3, 10, QLatin1Char('0')),
+                             entry->Text);
+        }
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    file.SaveFile(path);
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+QString CurrentLanguage() { return Module().CurrentLanguage; }
+
+int32_t SourceTextCount() { return Module().SourceTexts.Count(); }
+
+QString SourceText(int32_t number)
+{
+    TLanguageModule& module = Module();
+    if (number < 0 || number >= module.SourceTexts.Count())
+        return QString();
+    return TStringHashTrie::AsObject<TMap>(module.SourceTexts.Item(number))->Text;
+}
+
+QString LanguageFolder() { return AppDataPath(QStringLiteral("locale")); }
+
+QString LanguageFilePath(const QString& name)
+{
+    const QString folder = LanguageFolder();
+    const QString exact = folder + QLatin1Char('/') + name + QLatin1Char('.') + LanguageExtension;
+    if (QFileInfo::exists(exact))
+        return exact;
+    QStringList files;
+    TFileHelper::ListFiles(folder, LanguageExtension, TFileHelper::faNone, files);
+    for (const QString& file : files)
+        if (QFileInfo(file).completeBaseName().compare(name, Qt::CaseInsensitive) == 0)
+            return file;
+    return exact;
+}
+
+QStringList ListLanguages()
+{
+    QStringList names;
+    TFileHelper::ListFiles(LanguageFolder() + QLatin1Char('/'), LanguageExtension, TFileHelper::faNone, names);
+    for (QString& name : names)
+        name = QFileInfo(name).completeBaseName();
+    return names;
+}
+
+void ResetLanguageModule() { ModuleSlot().reset(); }

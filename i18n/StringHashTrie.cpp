@@ -1,0 +1,98 @@
+#include "i18n/StringHashTrie.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+inline unsigned char AsciiUpper(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c; }
+inline unsigned char AsciiLower(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
+
+// The decimal text of a number, in a caller's buffer: no allocation on the lookup path.
+std::string_view DecimalText(int64_t number, char (&buffer)[24])
+{
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
+    return std::string_view(buffer, static_cast<size_t>(result.ptr - buffer));
+}
+
+} // namespace
+
+uint32_t TextHash(std::string_view text)
+{
+    uint32_t h = 0;
+    for (const char c : text)
+        h = h * 131u + static_cast<unsigned char>(c);
+    return h & 0x7FFFFFFFu;
+}
+
+uint32_t FoldedTextHash(std::string_view text)
+{
+    uint32_t h = 0;
+    bool first = true;
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        h = h * 131u + (first ? AsciiUpper(b) : AsciiLower(b));
+        first = false;
+    }
+    return h & 0x7FFFFFFFu;
+}
+
+TStringHashTrie::TStringHashTrie(bool caseSensitive, bool keepList, uint8_t valueOwnership)
+    : TCustomHashTrie(keepList),
+      FCaseSensitive(caseSensitive),
+      FValueOwnership(valueOwnership),
+      FHashFunction(caseSensitive ? &TextHash : &FoldedTextHash)
+{
+}
+
+TStringHashTrie::~TStringHashTrie()
+{
+    Clear();
+}
+
+void TStringHashTrie::Add(std::string_view key, void* value) { AddKey(key, value); }
+
+void* TStringHashTrie::Find(std::string_view key) { return FindKey(key); }
+
+void TStringHashTrie::AddInt(void* value, int64_t number)
+{
+    char buffer[24];
+    AddKey(DecimalText(number, buffer), value);
+}
+
+void* TStringHashTrie::FindInt(int64_t number)
+{
+    char buffer[24];
+    return FindKey(DecimalText(number, buffer));
+}
+
+uint32_t TStringHashTrie::HashOf(std::string_view key) const { return FHashFunction(key); }
+
+void TStringHashTrie::DestroyItem(std::string& key, void*& value)
+{
+    std::string().swap(key);
+    void* released = value;
+    value = nullptr;
+    if (!released)
+        return;
+    if (FValueOwnership == OwnsObjects)
+        delete static_cast<TTrieObject*>(released);
+    else if (FValueOwnership == OwnsMemory)
+        std::free(released);
+}
+
+bool TStringHashTrie::SameKey(std::string_view a, std::string_view b) const
+{
+    if (a.size() != b.size())
+        return false;
+    if (FCaseSensitive)
+        return a.size() == 0 || std::memcmp(a.data(), b.data(), a.size()) == 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if (x != y && AsciiUpper(x) != AsciiUpper(y))
+            return false;
+    }
+    return true;
+}
