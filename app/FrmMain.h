@@ -74,6 +74,8 @@ private:
     void SelectConfiguredLanguage();
     // --- communication log and console (app/FrmMainLog.cpp)
     void BuildConsolePage();
+    void btnShowMsgClick();
+    class TConsolePage* FConsolePage = nullptr;
 
     // ICmdQueueHost
     void SetProgressTotal(int total) override;
