@@ -60,6 +60,18 @@ private:
     void BuildSettingsPages();
     void ResetStatusPanel();
     void PrepareSettingsPages();
+public:
+    // Stops the battery-charging animation and shows 0 (the port switch calls it).
+    void StopBatteryAnimation();
+    class TStatusPanel* StatusPanel = nullptr;          // fills rgbInfo
+    class TMainSettingsPage* MainSettings = nullptr;    // on tsMain
+    class TAlarmPage* AlarmSetting = nullptr;           // on tsAlarm
+    // Created with tsGeo as parent; the geo-fence page places it at its top.
+    class TTmpHotSpotGroup* gbTmpHotSpot = nullptr;
+    class TBulkOperations* BulkOperations = nullptr;
+    // Command 8 answers reach the geo-fence table through its SetGeoFenceAnswerHandler.
+    std::shared_ptr<class TResponseDispatcher> Dispatcher;
+private:
     // --- geo-fence page (app/FrmMainGeo.cpp)
     void BuildGeoPage();
     void InitGeoFenceStore();

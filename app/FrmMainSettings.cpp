@@ -1,16 +1,67 @@
 // The settings pages, the status panel and the answer dispatcher as the window wires them.
 #include "app/FrmMain.h"
 
-#include <QGroupBox>
+#include "params/AlarmPage.h"
+#include "params/BulkOperations.h"
+#include "params/MainSettingsPage.h"
+#include "params/ResponseDispatcher.h"
+#include "params/StatusPanel.h"
+#include "params/TmpHotSpotGroup.h"
+
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
 
 void TFrmMain::BuildSettingsPages()
 {
-    gbGPRS = new QGroupBox(QStringLiteral("GPRS network parameters"), tsMain);
-    gbGPRS->setObjectName(QStringLiteral("gbGPRS"));
+    StatusPanel = new TStatusPanel(rgbInfo, lblID);
+
+    MainSettings = new TMainSettingsPage(Queue(), tsMain);
+    auto* mainLayout = new QVBoxLayout(tsMain);
+    mainLayout->setContentsMargins(0, 0, 0, 0);
+    mainLayout->addWidget(MainSettings);
+    gbGPRS = MainSettings->gbGPRS;
+
+    AlarmSetting = new TAlarmPage(Queue(), tsAlarm);
+    auto* alarmLayout = new QVBoxLayout(tsAlarm);
+    alarmLayout->setContentsMargins(0, 0, 0, 0);
+    alarmLayout->addWidget(AlarmSetting);
+
+    gbTmpHotSpot = new TTmpHotSpotGroup(Queue(), tsGeo);
+
+    BulkOperations = new TBulkOperations(Queue(), *MainSettings, *AlarmSetting, this);
+    connect(btnReadAll, &QPushButton::clicked, BulkOperations, &TBulkOperations::btnReadAllClick);
+    connect(btnWriteAll, &QPushButton::clicked, BulkOperations, &TBulkOperations::btnWriteAllClick);
+    connect(btnDefault, &QPushButton::clicked, BulkOperations, &TBulkOperations::btnDefaultClick);
+    connect(StatusPanel->sbT01, &QToolButton::clicked, BulkOperations, &TBulkOperations::sbT01Click);
+
+    TDispatchTargets targets;
+    targets.Queue = &Queue();
+    targets.Status = StatusPanel;
+    targets.Main = MainSettings;
+    targets.Alarm = AlarmSetting;
+    targets.HotSpot = gbTmpHotSpot;
+    targets.pgCtrl = pgCtrl;
+    targets.cbTipOnOK = cbTipOnOK;
+    Dispatcher = std::make_shared<TResponseDispatcher>(targets);
 }
 
-void TFrmMain::ResetStatusPanel() {}
+void TFrmMain::ResetStatusPanel()
+{
+    StatusPanel->Reset();
+}
 
-void TFrmMain::PrepareSettingsPages() {}
+void TFrmMain::PrepareSettingsPages()
+{
+    MainSettings->RebuildIntervalList();
+}
 
-void TFrmMain::DispatchResponse(const QByteArray& payload) { Q_UNUSED(payload); }
+void TFrmMain::StopBatteryAnimation()
+{
+    StatusPanel->StopBatteryAnimation();
+}
+
+void TFrmMain::DispatchResponse(const QByteArray& payload)
+{
+    Dispatcher->DispatchResponse(payload);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QWidget>
+
+// A bar meter of coloured segments: the lit share of the segments follows the value, the rest
+// are grey. Any value given to it is held inside its range.
+class TBarMeter : public QWidget {
+    Q_OBJECT
+public:
+    enum class TShape { Rising, Flat }; // Rising: trapezoids growing from small to large
+
+    TBarMeter(int minimum, int maximum, QList<QColor> segmentColors, TShape shape, QWidget* parent = nullptr);
+
+    // The signal meters: 0 to 5 in five rising segments, two red, two yellow, one lime.
+    static TBarMeter* MakeSignalMeter(QWidget* parent);
+    // The battery meter: 0 to 100 in ten lime segments.
+    static TBarMeter* MakeBatteryMeter(QWidget* parent);
+
+    int Minimum() const { return FMinimum; }
+    int Maximum() const { return FMaximum; }
+    int Value() const { return FValue; }
+    void SetValue(int value);
+    // How many segments are lit for the current value (rounded to the nearest segment).
+    int LitSegments() const;
+    int SegmentCount() const { return int(FColors.size()); }
+    QColor SegmentColor(int index) const { return FColors.value(index); }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int FMinimum;
+    int FMaximum;
+    int FValue;
+    QList<QColor> FColors;
+    TShape FShape;
+};

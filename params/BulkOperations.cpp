@@ -1,0 +1,74 @@
+#include "params/BulkOperations.h"
+
+#include "link/CmdQueue.h"
+#include "params/AlarmPage.h"
+#include "params/MainSettingsPage.h"
+
+TBulkOperations::TBulkOperations(TCmdQueue& queue, TMainSettingsPage& main, TAlarmPage& alarm, QObject* parent)
+    : QObject(parent), FQueue(queue), FMain(main), FAlarm(alarm)
+{
+}
+
+void TBulkOperations::QueueStatusQuery()
+{
+    FQueue.QueueCmd(1, 0, true, {});
+}
+
+void TBulkOperations::btnReadAllClick()
+{
+    // Unlike the Basic information Read, the alias field keeps its text until the answer comes.
+    FQueue.ClearCmdQueue();
+    FQueue.QueueCmd(1, 0, false, {});
+    QueueStatusQuery();
+    for (int32_t cmd : {17, 10, 12, 5, 7, 4, 18})
+        FQueue.QueueCmd(cmd, 0, false, {});
+    for (int k = 1; k <= TMainSettingsPage::AuthNumberCount; ++k)
+        FQueue.QueueCmd(11, 0, false, QByteArrayLiteral(",") + QByteArray::number(k));
+    FQueue.QueueCmd(22, 0, false, {});
+    FQueue.QueueCmd(31, 0, false, {});
+    FQueue.StartCmdQueue(true);
+}
+
+void TBulkOperations::btnWriteAllClick()
+{
+    FQueue.ClearCmdQueue();
+    // Every text value is checked before the first write is queued, so that a refusal leaves
+    // nothing behind.
+    if (!FMain.CheckBasicInfoText() || !FMain.CheckGprsText())
+        return;
+    FMain.QueueAliasWrite();
+    if (!FMain.CheckLowBattery())
+        return; // the check cleared the queue
+    FMain.QueueLowBatteryWrite();
+    FMain.QueueTimeDifferenceWrite();
+    FMain.QueueGprsWrite();
+    int32_t interval = 0;
+    if (!FMain.TryUploadInterval(interval)) {
+        // The writes queued so far must not go out with a later, unrelated request.
+        FQueue.ClearCmdQueue();
+        return;
+    }
+    FMain.QueueUploadModeWrite(interval);
+    FMain.QueueStrategyWrite();
+    for (int k = 1; k <= TMainSettingsPage::AuthNumberCount; ++k)
+        FMain.QueueAuthNumberWrite(k);
+    FMain.QueueKeepAliveWrite();
+    FAlarm.QueueAlarmWrite();
+    FMain.QueueGSensorWrite();
+    FQueue.StartCmdQueue(true);
+}
+
+void TBulkOperations::btnDefaultClick()
+{
+    FQueue.ClearCmdQueue();
+    FQueue.QueueCmd(20, 0, false, {});
+    FQueue.StartCmdQueue(true);
+}
+
+void TBulkOperations::sbT01Click()
+{
+    FQueue.ClearCmdQueue();
+    FQueue.QueueCmd(1, 0, false, {});
+    QueueStatusQuery();
+    FQueue.StartCmdQueue(true);
+}

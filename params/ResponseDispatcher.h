@@ -1,0 +1,69 @@
+#pragma once
+
+#include "link/FrameCodec.h"
+
+#include <QByteArray>
+#include <functional>
+
+class QCheckBox;
+class QTabWidget;
+class TAlarmPage;
+class TCmdQueue;
+class TMainSettingsPage;
+class TStatusPanel;
+class TTmpHotSpotGroup;
+
+// What the dispatcher fills: the pages, the status panel and the queue it advances, plus the
+// window's page control and tip box that decide whether the success tip is shown.
+struct TDispatchTargets {
+    TCmdQueue* Queue = nullptr;
+    TStatusPanel* Status = nullptr;
+    TMainSettingsPage* Main = nullptr;
+    TAlarmPage* Alarm = nullptr;
+    TTmpHotSpotGroup* HotSpot = nullptr;
+    QTabWidget* pgCtrl = nullptr;
+    QCheckBox* cbTipOnOK = nullptr;
+};
+
+// Routes every answer payload by its tag to the controls it fills, advances the command queue
+// once per applied answer and shows "Operation success !" after the last answer of an exchange.
+// A failure (a field the answer lacks, a strict number that is not one, a geo-fence number or an
+// alarm index out of range) raises EAppError at that point: controls already changed keep their
+// values, the queue is not advanced, no tip is shown. The receive loop drops the error and the
+// exchange ends by its time-out.
+class TResponseDispatcher {
+public:
+    // Applies one command 8 answer (the whole field list: 2 n, 3..6 the corners, 7 the name) to
+    // the geo-fence table and repaints it; raises EAppError when the answer cannot be applied.
+    // The dispatcher has already checked that field 2 is a fence number 1..64.
+    using TGeoFenceAnswerHandler = std::function<void(const TResponseFields&)>;
+
+    explicit TResponseDispatcher(const TDispatchTargets& targets);
+
+    // The page of pgCtrl on which no tip is shown: the console's own answers speak for themselves.
+    static constexpr int ConsolePageIndex = 3;
+    static constexpr int GeoFenceCount = 64;
+
+    // Set by the geo-fence page; without it a command 8 answer is checked and only advances.
+    void SetGeoFenceAnswerHandler(TGeoFenceAnswerHandler handler) { FGeoFenceAnswer = std::move(handler); }
+
+    void DispatchResponse(const QByteArray& payload);
+
+    // The conversions of the command table.
+    // Field i; raises when the answer has no such field.
+    static const QByteArray& Field(const TResponseFields& fields, int index);
+    // int(f, d): a decimal integer with optional sign, d for anything else.
+    static int32_t IntField(const TResponseFields& fields, int index, int32_t def);
+    // strict int(f): as int, but anything else raises.
+    static int32_t StrictIntField(const TResponseFields& fields, int index);
+
+private:
+    void ApplyStatus(const TResponseFields& fields);
+    void ApplyCommand(int32_t cmdNo, const TResponseFields& fields);
+    void ApplyGeoFence(const TResponseFields& fields);
+    void ApplyAlarms(const TResponseFields& fields);
+    void ShowTipWhenDone();
+
+    TDispatchTargets T;
+    TGeoFenceAnswerHandler FGeoFenceAnswer;
+};
