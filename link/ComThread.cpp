@@ -1,0 +1,50 @@
+#include "link/ComThread.h"
+
+#include "link/ComPort.h"
+
+TComThread::TComThread(TCustomComPort& port, int handle, int wakeHandle)
+    : FPort(port), FHandle(handle), FWakeHandle(wakeHandle)
+{
+    setObjectName(QStringLiteral("TComThread"));
+}
+
+TComThread::~TComThread()
+{
+    RequestStop();
+    wait();
+    PosixSerial::CloseWakeHandle(FWakeHandle);
+}
+
+void TComThread::RequestStop()
+{
+    FStop.store(true);
+    PosixSerial::SignalWake(FWakeHandle);
+}
+
+void TComThread::SetInputWatched(bool watched)
+{
+    if (FInputWatched.exchange(watched) != watched)
+        PosixSerial::SignalWake(FWakeHandle);
+}
+
+void TComThread::run()
+{
+    while (!FStop.load()) {
+        PosixSerial::TLineEvents events;
+        PosixSerial::WaitForEvents(FHandle, FInputWatched.load(), FWakeHandle, events);
+        // Once stopped, the tty may already be closed (and its number reused): touch nothing.
+        if (FStop.load())
+            break;
+        if (events.Woken) {
+            PosixSerial::ClearWake(FWakeHandle);
+            if (!events.Input && !events.HangUp && !events.LineError && events.WaitError == 0)
+                continue;
+        }
+        FHandOvers.fetch_add(1);
+        TNext next = TNext::Stop;
+        QMetaObject::invokeMethod(
+            &FPort, [&] { next = FPort.HandleLineEvents(*this, events); }, Qt::BlockingQueuedConnection);
+        if (next == TNext::Stop)
+            break;
+    }
+}

@@ -1,0 +1,134 @@
+#include "link/PortList.h"
+
+#include "core/IniText.h"
+#include "core/Numbers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace {
+
+// Two names of one device (a symbolic link such as /dev/serial/by-id/... and its target) are
+// the same device.
+QString DeviceIdentity(const QString& device)
+{
+    const QString canonical = QFileInfo(device).canonicalFilePath();
+    return canonical.isEmpty() ? device : canonical;
+}
+
+bool IsRealUart(const QDir& node)
+{
+    if (!QFileInfo::exists(node.filePath(QStringLiteral("device/driver"))))
+        return false; // virtual consoles, the console, ptmx: no device behind them
+    QFile type(node.filePath(QStringLiteral("type")));
+    if (type.open(QIODevice::ReadOnly))
+        return type.readAll().trimmed() != "0"; // PORT_UNKNOWN: a legacy slot without a UART
+    const QString driver = QFileInfo(node.filePath(QStringLiteral("device/driver"))).symLinkTarget();
+    return QFileInfo(driver).fileName() != QStringLiteral("serial8250");
+}
+
+} // namespace
+
+void TPortList::Build(const TIniText& settings, const QStringList& present)
+{
+    FConfigured.clear();
+    FListed.clear();
+    const QString section = QString::fromLatin1(SettingsSection);
+    for (const QString& key : settings.SectionKeys(section)) {
+        int32_t number = 0;
+        if (!TryStrToInt(key, number) || number < 1)
+            continue;
+        if (std::any_of(FConfigured.cbegin(), FConfigured.cend(), [&](const TPortEntry& e) { return e.Number == number; }))
+            continue;
+        const QString device = settings.ReadString(section, key, QString());
+        if (!device.isEmpty())
+            FConfigured.append({number, device});
+    }
+
+    QStringList presentIdentities;
+    for (const QString& device : present)
+        presentIdentities << DeviceIdentity(device);
+    for (const TPortEntry& entry : FConfigured)
+        if (QFileInfo::exists(entry.Device) || presentIdentities.contains(DeviceIdentity(entry.Device)))
+            Insert(entry);
+
+    QStringList unnamed;
+    for (const QString& device : present)
+        if (NumberOf(device) == 0 && !unnamed.contains(device))
+            unnamed << device;
+    unnamed.sort();
+    for (const QString& device : unnamed)
+        Insert({FirstFreeNumber(), device});
+}
+
+QString TPortList::DeviceOf(const QString& numberText) const
+{
+    int32_t number = 0;
+    if (!TryStrToInt(numberText.trimmed(), number))
+        return {};
+    for (const TPortEntry& entry : FListed)
+        if (entry.Number == number)
+            return entry.Device;
+    for (const TPortEntry& entry : FConfigured)
+        if (entry.Number == number)
+            return entry.Device;
+    return {};
+}
+
+int32_t TPortList::NumberOf(const QString& device) const
+{
+    const QString identity = DeviceIdentity(device);
+    for (const QList<TPortEntry>* list : {&FListed, &FConfigured})
+        for (const TPortEntry& entry : *list)
+            if (entry.Device == device || DeviceIdentity(entry.Device) == identity)
+                return entry.Number;
+    return 0;
+}
+
+int32_t TPortList::AddDevice(const QString& device)
+{
+    for (const TPortEntry& entry : FListed)
+        if (entry.Device == device)
+            return entry.Number;
+    const TPortEntry entry{FirstFreeNumber(), device};
+    Insert(entry);
+    return entry.Number;
+}
+
+int32_t TPortList::FirstFreeNumber() const
+{
+    const auto taken = [this](int32_t n) {
+        for (const QList<TPortEntry>* list : {&FListed, &FConfigured})
+            for (const TPortEntry& entry : *list)
+                if (entry.Number == n)
+                    return true;
+        return false;
+    };
+    int32_t number = 1;
+    while (taken(number))
+        ++number;
+    return number;
+}
+
+void TPortList::Insert(const TPortEntry& entry)
+{
+    const auto at = std::lower_bound(FListed.begin(), FListed.end(), entry.Number,
+                                     [](const TPortEntry& e, int32_t n) { return e.Number < n; });
+    FListed.insert(at, entry);
+}
+
+QStringList PresentSerialDevices(const QString& sysClassTty, const QString& devFolder)
+{
+    QStringList devices;
+    const QDir sys(sysClassTty);
+    for (const QString& name : sys.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System, QDir::Name)) {
+        const bool usbOrAcm = name.startsWith(QStringLiteral("ttyUSB")) || name.startsWith(QStringLiteral("ttyACM"));
+        if (!usbOrAcm && !IsRealUart(QDir(sys.filePath(name))))
+            continue;
+        devices << QDir(devFolder).filePath(name);
+    }
+    devices.sort();
+    return devices;
+}
