@@ -84,6 +84,13 @@ private:
     void ApplyInterfaceTexts();
     void SaveEnglishCatalogue();
     void SelectConfiguredLanguage();
+    // The user picked a language: load it and remember it in the settings file. Captions keep
+    // their texts until the next start; texts built from now on are in the new language.
+    void cbLanguageChange();
+    // Replaces an alarm group's four choices by the translations of "All Close", "GPRS", "SMS"
+    // and "All Open"; the texts are numbered even when the group is missing.
+    void TranslateAlarmChoices(QWidget* radioGroup);
+    void ApplyDebugWindowTexts();
     // --- communication log and console (app/FrmMainLog.cpp)
     void BuildConsolePage();
     void btnShowMsgClick();

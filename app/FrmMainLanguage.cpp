@@ -1,18 +1,217 @@
 // Languages: the language list, loading the chosen language, and the interface texts.
+//
+// The order of the Translate calls in ApplyInterfaceTexts fixes the catalogue numbers of every
+// language file: a file made for one build fits another only when both number the same texts in
+// the same order. So every text is translated here even when its control does not exist, and the
+// order must never change; new texts belong at the end.
+#include "app/ControlCaption.h"
 #include "app/FrmMain.h"
 
+#include "core/AppError.h"
+#include "core/DataFolder.h"
+#include "core/Dialogs.h"
+#include "core/IniText.h"
 #include "core/Version.h"
 #include "i18n/Language.h"
 
-void TFrmMain::FillLanguageList() {}
+#include <QComboBox>
+#include <QGroupBox>
+#include <QRadioButton>
 
-void TFrmMain::LoadConfiguredLanguage() {}
+void TFrmMain::FillLanguageList()
+{
+    cbLanguage->clear();
+    cbLanguage->addItems(ListLanguages());
+    // Only a choice of the user (not the selection made at start-up) changes the language.
+    connect(cbLanguage, &QComboBox::activated, this, &TFrmMain::cbLanguageChange, Qt::UniqueConnection);
+}
+
+void TFrmMain::LoadConfiguredLanguage() { LoadLanguage(FLanguage); }
+
+void TFrmMain::SaveEnglishCatalogue() { SaveLanguageCatalogue(QStringLiteral("english")); }
+
+void TFrmMain::SelectConfiguredLanguage()
+{
+    if (cbLanguage->count() == 0)
+        cbLanguage->addItem(QStringLiteral("english"));
+    // File names are compared without regard to case, as on the program's first platform; a
+    // combo box selects its first item by itself, so "none" must be set explicitly.
+    int selected = -1;
+    for (int i = 0; i < cbLanguage->count() && selected < 0; ++i)
+        if (cbLanguage->itemText(i).compare(FLanguage, Qt::CaseInsensitive) == 0)
+            selected = i;
+    cbLanguage->setCurrentIndex(selected);
+}
+
+void TFrmMain::cbLanguageChange()
+{
+    const QString name = cbLanguage->currentText();
+    try {
+        LoadLanguage(name);
+        const QString path = SettingsFilePath();
+        TIniText settings;
+        QString reason;
+        // Rewriting a settings file that could not be read would lose everything else it holds.
+        if (!settings.LoadFile(path, &reason))
+            throw EAppError(QStringLiteral("Cannot read file \"%1\". %2").arg(path, reason));
+        settings.WriteString(QStringLiteral("config"), QStringLiteral("language"), name);
+        settings.SaveFile(path);
+    } catch (const EAppError& e) {
+        Dialogs::ShowMessage(windowTitle(), e.Message(), TMsgIcon::Error);
+    }
+}
+
+void TFrmMain::TranslateAlarmChoices(QWidget* radioGroup)
+{
+    const QStringList choices = {::Translate(QStringLiteral("All Close")), ::Translate(QStringLiteral("GPRS")),
+                                 ::Translate(QStringLiteral("SMS")), ::Translate(QStringLiteral("All Open"))};
+    if (!radioGroup)
+        return;
+    // The group's four radio buttons are its own children, in the order of their positions.
+    const QList<QRadioButton*> buttons = radioGroup->findChildren<QRadioButton*>(QString(), Qt::FindDirectChildrenOnly);
+    for (int i = 0; i < buttons.size() && i < choices.size(); ++i)
+        buttons[i]->setText(choices[i]);
+}
 
 void TFrmMain::ApplyInterfaceTexts()
 {
-    setWindowTitle(QStringLiteral("%1[%2]").arg(::Translate(QStringLiteral("Tovrik Assistant")), GetVersionText()));
+    // An entry: the control of that name gets the translation of that text as its caption.
+    const auto caption = [this](const char* control, const char* text) {
+        SetControlCaption(this, QString::fromLatin1(control), ::Translate(QString::fromLatin1(text)));
+    };
+    // A text numbered here for a later user (a message box, the open/close button, no one at all).
+    const auto numberOnly = [](const char* text) { ::Translate(QString::fromLatin1(text)); };
+
+    // COM and status groups.
+    caption("rgbCom", "COM Setting");
+    caption("lblComPort", "COM Port");
+    caption("lblBaudRate", "Baud Rate");
+    caption("btn_Switch", "Open[&O]");
+    caption("btnShowMsg", "Debug Info");
+    caption("rgbInfo", "Basic information");
+    caption("lblID", "ID:");
+    caption("lblAnother", "Another Name:");
+    caption("lblGSM", "GSM:");
+    caption("lblGPS", "GPS:");
+    caption("lblVer", "Version:");
+    caption("lblBattery", "Battery:");
+    // Pages.
+    caption("tsMain", "Main Settings");
+    caption("tsGeo", "Geo-fence Setting");
+    caption("tsAdvOperation", "Advanced Operations");
+    // Basic information group.
+    caption("gbBasicInfo", "Basic information");
+    caption("lblAlias", "Another Name:");
+    caption("lblBatteryPercent", "Low Battery:");
+    caption("lblTimeDif", "Time difference:");
+    caption("lblTimeMin", "Min");
+    caption("btnCenterNumberRead", "Read");
+    caption("btnCenterNumberSet", "Write");
+    // GPRS group.
+    caption("gbGPRS", "GPRS network parameters");
+    caption("lblGprsIP", "IP address:");
+    caption("lblGprsPort", "Port:");
+    caption("lblGprsAPN", "APN:");
+    caption("lblAPNName", "APN User:");
+    caption("lblApnPass", "APN Pass:");
+    caption("btnGprsRead", "Read");
+    caption("btnGprsSet", "Write");
+    // Alarm groups, then their four choices each.
+    caption("RdGrp_01", "In GeoFence");
+    caption("RdGrp_02", "Out GeoFence");
+    caption("RdGrp_03", "Self Hot Spot");
+    caption("RdGrp_04", "Low Battery");
+    caption("RdGrp_05", "SOS");
+    for (const char* group : {"RdGrp_01", "RdGrp_02", "RdGrp_03", "RdGrp_04", "RdGrp_05"})
+        TranslateAlarmChoices(findChild<QGroupBox*>(QString::fromLatin1(group)));
+    // Data uploading group.
+    caption("gbDataUploading", "Data Uploading");
+    caption("RBtn_Main_01", "Normal Uploading");
+    caption("RCox_KeepAlive", "Keep alive");
+    caption("lbl_sec_1", "sec");
+    caption("RBtn_Main_02", "Uploading when Moving");
+    caption("lblWorkMode", "Mode");
+    caption("lblUpItv", "Interval:");
+    numberOnly("Times:");
+    caption("lblUpSec", "sec");
+    caption("btnWorkModeRead", "Read");
+    caption("btnWorkModeSet", "Write");
+    // Authorization numbers.
+    caption("lblVIP_1", "VIP && Center Number 1:");
+    caption("lblVIP_2", "VIP Number 2:");
+    caption("lblVIP_3", "VIP Number 3:");
+    caption("lblVIP_4", "VIP Number 4:");
+    caption("lblVIP_5", "VIP Number 5:");
+    caption("btnVipCfgRead", "Read");
+    caption("btnVipCfgSet", "Write");
+    // Temporary hot spot group.
+    caption("gbTmpHotSpot", "Temporary Hot Spot");
+    caption("btnSelfHotSpotRead", "Read");
+    caption("btnSelfHotSpotWrite", "Write");
+    caption("lblRadius", "Radius(meter):");
+    // Geo-fence table and editor.
+    caption("gbGeoFence", "Geo-fence");
+    caption("btn_GeoRead", "Read All Geo-fence");
+    caption("btn_GeoEdit", "Edit");
+    caption("btn_GeoDisable", "Disable");
+    caption("btn_GeoSetAll", "Write Selected Geo-fence");
+    caption("lblFenceName", "Geo-fence Name:");
+    caption("lblLTLng", "Left Top Longitude:");
+    caption("lblLTLat", "Left Top Latitude:");
+    caption("lblRBLng", "Right Bottom Longitude:");
+    caption("lblRBLat", "Right Bottom Latitude:");
+    caption("btnGeoSave", "Save");
+    caption("btn_Close", "Close");
+    // Map.
+    caption("rgMap", "Google Map");
+    caption("lblMapLat", "Latitude");
+    caption("lblMapLng", "Longitude");
+    caption("lblMapZoom", "Zoom");
+    caption("btnLoadMap", "Load Google Map");
+    caption("btn_GeoShowAllFence", "Show All Geo-fence");
+    caption("btn_GeoClearAll", "Clear All Geo-fence");
+    // Console.
+    caption("lbl_AdvOper_ASCIICmd", "ASCII Commands:");
+    caption("btn_AdvOper_Send", "Send");
+    caption("btn_AdvOper_Clear", "Clear");
+    caption("btn_AdvOper_CmdSave", "Save");
+    // Bottom panel.
+    caption("btnReadAll", "Read All [&A]");
+    caption("btnWriteAll", "Write All [&W]");
+    caption("btnDefault", "Factory Default [&D]");
+    caption("cbTipOnOK", "show tip message");
+    caption("lblLanguage", "Language:");
+    caption("btnSave", "Save[&S]");
+    caption("btnLoad", "Load[&L]");
+    // Numbered only.
+    for (const char* text : {"Please open the com port!", "Google Map not loading !", "Message", "time items", "hour",
+                             "minute", "Add(&A)", "Del(&D)", "OK(&O)", "Cancel(&C)"})
+        numberOnly(text);
+    caption("cbTipOnOK", "show tip message");
+    // Window caption: no space before "[".
+    setWindowTitle(::Translate(QStringLiteral("Tovrik Assistant")) + QLatin1Char('[') + GetVersionText() +
+                   QLatin1Char(']'));
+    // Numbered only.
+    for (const char* text : {"Please Input The Low Battery Value More than 10!", "Center number is error.",
+                             "Operation success !", "Message", "Uploading all the time"})
+        numberOnly(text);
+    // Debug window.
+    ApplyDebugWindowTexts();
+    // Alarm page and authorization group.
+    caption("lblGSensorParam", "G-sensor parameter:");
+    caption("tsAlarm", "Alarm Setting");
+    caption("gbVIPAlarm", "Authorization Number");
+    numberOnly("Close[&O]");
+    caption("btnAlarmRead", "Read");
+    caption("btnAlarmSet", "Write");
 }
 
-void TFrmMain::SaveEnglishCatalogue() {}
-
-void TFrmMain::SelectConfiguredLanguage() {}
+void TFrmMain::ApplyDebugWindowTexts()
+{
+    // The debug window's caption and its Clear button.
+    const QString title = ::Translate(QStringLiteral("Debug Memo"));
+    const QString clear = ::Translate(QStringLiteral("Clear"));
+    // TODO(diag): GetDebugMemo() creates the debug window here; set its title and btn_Clear.
+    Q_UNUSED(title);
+    Q_UNUSED(clear);
+}

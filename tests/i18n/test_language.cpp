@@ -1,0 +1,263 @@
+// The language module without a window: numbering, language files, the catalogue, the listing.
+#include "core/AppError.h"
+#include "core/DataFolder.h"
+#include "core/IniText.h"
+#include "i18n/FileHelper.h"
+#include "i18n/Language.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList Names(const QStringList& paths)
+{
+    QStringList names;
+    for (const QString& p : paths)
+        names << QFileInfo(p).fileName();
+    names.sort();
+    return names;
+}
+
+} // namespace
+
+class TestLanguage : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir* FDir = nullptr;
+    QString LocalePath(const QString& file) const { return FDir->path() + QStringLiteral("/locale/") + file; }
+
+private slots:
+    void init()
+    {
+        FDir = new QTemporaryDir;
+        QVERIFY(FDir->isValid());
+        SetAppDataFolder(FDir->path());
+        ResetLanguageModule();
+    }
+    void cleanup()
+    {
+        ResetLanguageModule();
+        delete FDir;
+        FDir = nullptr;
+    }
+
+    void everyNewTextGetsTheNextNumber()
+    {
+        QCOMPARE(SourceTextCount(), 0);
+        QCOMPARE(Translate("Read"), QString("Read"));
+        QCOMPARE(Translate("Write"), QString("Write"));
+        QCOMPARE(Translate("Read"), QString("Read")); // met again: same number
+        QCOMPARE(Translate("read"), QString("read"));  // differs in case: a number of its own
+        QCOMPARE(SourceTextCount(), 3);
+        QCOMPARE(SourceText(0), QString("Read"));
+        QCOMPARE(SourceText(1), QString("Write"));
+        QCOMPARE(SourceText(2), QString("read"));
+        QCOMPARE(SourceText(3), QString());
+
+        WriteFile(LocalePath("test.lng"), "[language]\r\n000=Leer\r\n002=leer minúsculas\r\n");
+        LoadLanguage("test");
+        QCOMPARE(Translate("Read"), QString("Leer"));
+        QCOMPARE(Translate("read"), QString::fromUtf8("leer minúsculas"));
+        QCOMPARE(Translate("Write"), QString("Write"));
+    }
+
+    void languageFileRules_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("expected"); // translations of the texts numbered 0, 1, 2
+        const QStringList english = {"zero", "one", "two"};
+        QTest::newRow("missing file: all English") << QByteArray() << english;
+        QTest::newRow("keys 7 and 007 alike")
+            << QByteArray("[language]\r\n0=null\r\n001=eins\r\n00002=zwei\r\n") << QStringList{"null", "eins", "zwei"};
+        QTest::newRow("009 before 9: the first wins")
+            << QByteArray("[language]\r\n001=first\r\n1=second\r\n") << QStringList{"zero", "first", "two"};
+        QTest::newRow("9 before 009: the first wins")
+            << QByteArray("[language]\r\n1=first\r\n001=second\r\n") << QStringList{"zero", "first", "two"};
+        QTest::newRow("empty value falls back to English")
+            << QByteArray("[language]\r\n000=\r\n001=eins\r\n") << QStringList{"zero", "eins", "two"};
+        QTest::newRow("an empty first entry still wins over a later one")
+            << QByteArray("[language]\r\n001=\r\n1=eins\r\n") << english;
+        QTest::newRow("keys that are no whole numbers are ignored")
+            << QByteArray("[language]\r\nx=no\r\n1.0=no\r\n0x1=no\r\n+2=zwei\r\n-0=null\r\n99999999999=no\r\n")
+            << QStringList{"null", "one", "zwei"};
+        QTest::newRow("section and keys without regard to case, other sections ignored")
+            << QByteArray("[other]\r\n0=no\r\n[LANGUAGE]\r\n2=zwei\r\n") << QStringList{"zero", "one", "zwei"};
+        QTest::newRow("comments, blanks and a line without =")
+            << QByteArray("; c\r\n[language]\r\n  1  =  eins  \r\n0\r\n") << QStringList{"zero", "eins", "two"};
+        QTest::newRow("8-bit UTF-8 text")
+            << QByteArray("[language]\r\n0=\xe8\xaf\xbb\xe5\x8f\x96\r\n") << QStringList{QString::fromUtf8("读取"), "one", "two"};
+        QTest::newRow("format marks shown literally")
+            << QByteArray("[language]\r\n0=%s %n %1\r\n") << QStringList{"%s %n %1", "one", "two"};
+    }
+
+    void languageFileRules()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, expected);
+        Translate("zero");
+        Translate("one");
+        Translate("two");
+        if (!file.isEmpty())
+            WriteFile(LocalePath("deutsch.lng"), file);
+        LoadLanguage("deutsch");
+        QCOMPARE(CurrentLanguage(), QString("deutsch"));
+        QCOMPARE((QStringList{Translate("zero"), Translate("one"), Translate("two")}), expected);
+    }
+
+    void sameLanguageIsNotReadAgain()
+    {
+        Translate("zero");
+        WriteFile(LocalePath("deutsch.lng"), "[language]\r\n0=null\r\n");
+        LoadLanguage("deutsch");
+        QCOMPARE(Translate("zero"), QString("null"));
+        WriteFile(LocalePath("deutsch.lng"), "[language]\r\n0=nichts\r\n");
+        LoadLanguage("deutsch");
+        QCOMPARE(Translate("zero"), QString("null")); // the edited file is not re-read
+        LoadLanguage("Deutsch"); // another name (exact comparison): read again, same file
+        QCOMPARE(CurrentLanguage(), QString("Deutsch"));
+        QCOMPARE(Translate("zero"), QString("nichts"));
+        LoadLanguage("english"); // no file: translations emptied
+        QCOMPARE(Translate("zero"), QString("zero"));
+        QCOMPARE(SourceTextCount(), 1); // numbers stay, whatever the language
+    }
+
+    void catalogueIsWrittenWithThreeDigitKeys()
+    {
+        for (int i = 0; i < 1001; ++i)
+            Translate(QStringLiteral("text %1").arg(i));
+        SaveLanguageCatalogue("english");
+        TIniText file;
+        QVERIFY(file.LoadFile(LocalePath("english.lng")));
+        const auto entries = file.SectionEntries("language");
+        QCOMPARE(entries.size(), 1001);
+        QCOMPARE(entries[0].first, QString("000"));
+        QCOMPARE(entries[7].first, QString("007"));
+        QCOMPARE(entries[999].first, QString("999"));
+        QCOMPARE(entries[1000].first, QString("1000"));
+        QCOMPARE(entries[1000].second, QString("text 1000"));
+        QVERIFY(ReadFile(LocalePath("english.lng")).startsWith("[language]\r\n000=text 0\r\n001=text 1\r\n"));
+    }
+
+    void catalogueKeepsWhatItDoesNotTouch()
+    {
+        WriteFile(LocalePath("english.lng"),
+                  "[notes]\r\nby=me\r\n[Language]\r\n001=old one\r\n500=kept\r\n000=old zero\r\n");
+        Translate("zero");
+        Translate("one");
+        SaveLanguageCatalogue("english");
+        QCOMPARE(ReadFile(LocalePath("english.lng")),
+                 QByteArray("[notes]\r\nby=me\r\n\r\n[Language]\r\n001=one\r\n500=kept\r\n000=zero\r\n\r\n"));
+    }
+
+    void catalogueFolderIsCreated()
+    {
+        SetAppDataFolder(FDir->path() + "/deeper/still");
+        Translate("zero");
+        SaveLanguageCatalogue("english");
+        QVERIFY(QFileInfo(FDir->path() + "/deeper/still/locale/english.lng").isFile());
+    }
+
+    void catalogueFailuresAreReportedAndLoseNothing()
+    {
+        Translate("zero");
+        // "locale" is a file: the folder cannot be made.
+        WriteFile(FDir->path() + "/locale", "not a folder");
+        QVERIFY_THROWS_EXCEPTION(EAppError, SaveLanguageCatalogue("english"));
+        QCOMPARE(ReadFile(FDir->path() + "/locale"), QByteArray("not a folder"));
+
+        // A language file that is a folder cannot be read: reported, and the folder stays.
+        QFile::remove(FDir->path() + "/locale");
+        QDir().mkpath(LocalePath("english.lng/inside"));
+        QVERIFY_THROWS_EXCEPTION(EAppError, SaveLanguageCatalogue("english"));
+        QVERIFY(QFileInfo(LocalePath("english.lng/inside")).isDir());
+        QVERIFY(QDir(LocalePath("english.lng")).removeRecursively());
+
+        // An existing file that cannot be read is left as it is (needs a user without rights
+        // over every file).
+        WriteFile(LocalePath("english.lng"), "[language]\r\n900=precious\r\n");
+        QFile::setPermissions(LocalePath("english.lng"), QFileDevice::Permissions());
+        QFile probe(LocalePath("english.lng"));
+        if (probe.open(QIODevice::ReadOnly))
+            QSKIP("running with rights that read any file (root); the unreadable case cannot be made");
+        QVERIFY_THROWS_EXCEPTION(EAppError, SaveLanguageCatalogue("english"));
+        QFile::setPermissions(LocalePath("english.lng"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(ReadFile(LocalePath("english.lng")), QByteArray("[language]\r\n900=precious\r\n"));
+    }
+
+    void languageFileFoundWithoutRegardToCase()
+    {
+        Translate("zero");
+        WriteFile(LocalePath("chinese.lng"), "[language]\r\n0=\xe9\x9b\xb6\r\n");
+        QCOMPARE(LanguageFilePath("Chinese"), LocalePath("chinese.lng"));
+        QCOMPARE(LanguageFilePath("nosuch"), LocalePath("nosuch.lng"));
+        LoadLanguage("CHINESE");
+        QCOMPARE(Translate("zero"), QString::fromUtf8("零"));
+        // An exact match is preferred over one that differs in case.
+        WriteFile(LocalePath("Chinese.lng"), "[language]\r\n0=other\r\n");
+        QCOMPARE(LanguageFilePath("Chinese"), LocalePath("Chinese.lng"));
+    }
+
+    void listFilesMask()
+    {
+        const QString folder = FDir->path() + "/list";
+        for (const char* name : {"english.lng", "Spanish.LNG", "notes.txt", "x.lngx", "lng", ".hidden.lng"})
+            WriteFile(folder + "/" + name, "x");
+        QDir().mkpath(folder + "/folder.lng");
+
+        QStringList out{"kept"};
+        TFileHelper::ListFiles(folder, "lng", TFileHelper::faNone, out);
+        QCOMPARE(out.first(), QString("kept")); // appended, nothing removed
+        out.removeFirst();
+        QCOMPARE(Names(out), (QStringList{"Spanish.LNG", "english.lng"}));
+        for (const QString& p : out)
+            QVERIFY(p.startsWith(folder + "/"));
+
+        out.clear();
+        TFileHelper::ListFiles(folder + "/", ".lng", TFileHelper::faNone, out);
+        QCOMPARE(Names(out), (QStringList{"Spanish.LNG", "english.lng"}));
+        QVERIFY(!out.first().contains("//"));
+
+        out.clear();
+        TFileHelper::ListFiles(folder, "", TFileHelper::faNone, out);
+        QCOMPARE(out, QStringList());
+
+        out.clear();
+        TFileHelper::ListFiles(folder, "lng", TFileHelper::faHidden | TFileHelper::faDirectory, out);
+        QCOMPARE(Names(out), (QStringList{".hidden.lng", "Spanish.LNG", "english.lng", "folder.lng"}));
+
+        out.clear();
+        TFileHelper::ListFiles(FDir->path() + "/missing", "lng", TFileHelper::faNone, out);
+        QCOMPARE(out, QStringList());
+    }
+
+    void languageNamesAreBaseNames()
+    {
+        QCOMPARE(ListLanguages(), QStringList());
+        WriteFile(LocalePath("english.lng"), "");
+        WriteFile(LocalePath("zh.cn.lng"), "");
+        QStringList names = ListLanguages();
+        names.sort();
+        QCOMPARE(names, (QStringList{"english", "zh.cn"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLanguage)
+#include "test_language.moc"
