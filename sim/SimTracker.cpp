@@ -20,6 +20,8 @@ const QByteArray JunkBytes = QByteArray("\r\n\x00\xff(junk,P05,1)\x7f ~", 22);
 // Answers that pile up while no port reads them are dropped beyond this.
 constexpr qsizetype MaxOutgoingBytes = 64 * 1024;
 
+constexpr int HangUpLingerMs = 100;
+
 } // namespace
 
 TSimTracker::TSimTracker() = default;
@@ -245,13 +247,19 @@ void TSimTracker::QueueFrame(const QByteArray& payload, const TSimFaults& faults
     if (faults.Junk)
         frame.prepend(JunkBytes);
     const TClock::time_point due = TClock::now() + std::chrono::milliseconds(std::max(0, faults.DelayMs));
+    TClock::time_point last = due;
     if (faults.SplitFrames && frame.size() > 1) {
         const qsizetype half = frame.size() / 2;
+        last = due + std::chrono::milliseconds(std::max(1, faults.SplitGapMs));
         FOutgoing.push_back({due, frame.left(half), false});
-        FOutgoing.push_back({due + std::chrono::milliseconds(std::max(1, faults.SplitGapMs)), frame.mid(half), hangUpAfter});
+        FOutgoing.push_back({last, frame.mid(half), false});
     } else {
-        FOutgoing.push_back({due, frame, hangUpAfter});
+        FOutgoing.push_back({due, frame, false});
     }
+    // Bytes not yet read by the other side are lost with the line, so the hang-up waits a
+    // moment after the last answer.
+    if (hangUpAfter)
+        FOutgoing.push_back({last + std::chrono::milliseconds(HangUpLingerMs), QByteArray(), true});
     // Keep due times in order (a late answer can be followed by an on-time battery report).
     std::stable_sort(FOutgoing.begin(), FOutgoing.end(), [](const TOutgoing& a, const TOutgoing& b) { return a.Due < b.Due; });
     qsizetype total = 0;
@@ -267,7 +275,7 @@ bool TSimTracker::FlushDue()
 {
     while (!FOutgoing.empty() && FOutgoing.front().Due <= TClock::now()) {
         TOutgoing& out = FOutgoing.front();
-        const ssize_t n = write(FPty.MasterHandle(), out.Bytes.constData(), size_t(out.Bytes.size()));
+        const ssize_t n = out.Bytes.isEmpty() ? 0 : write(FPty.MasterHandle(), out.Bytes.constData(), size_t(out.Bytes.size()));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
