@@ -1,6 +1,8 @@
 #pragma once
 
+#include "geo/GeoFenceList.h"
 #include "link/CmdQueue.h"
+#include "link/FrameCodec.h"
 
 #include <QWidget>
 #include <memory>
@@ -76,6 +78,14 @@ private:
     void BuildGeoPage();
     void InitGeoFenceStore();
     void InitGeoFenceList();
+public:
+    // The 64 fences in fence-number order; the geo-fence page shows and edits them.
+    TGeoFenceList GeoFences;
+    class TGeoFencePage* GeoPage = nullptr;  // the content of tsGeo
+    class TMapGroup* rgMap = nullptr;        // the "Google Map" group, right half of tsGeo
+    // A command-8 answer into the table; raises EAppError when it cannot be applied.
+    void ApplyFenceAnswer(const TResponseFields& fields);
+private:
     // --- map (app/FrmMainMap.cpp)
     void CreateBrowserHost();
     // --- languages (app/FrmMainLanguage.cpp)

@@ -1,25 +1,43 @@
 // The geo-fence page: the fence table, its editor and the map beside it.
 #include "app/FrmMain.h"
 
-#include <QHBoxLayout>
+#include "geo/GeoFencePage.h"
+#include "geo/MapGroup.h"
+#include "params/ResponseDispatcher.h"
+
 #include <QLineEdit>
+#include <QVBoxLayout>
 
 void TFrmMain::BuildGeoPage()
 {
-    auto* layout = new QHBoxLayout(tsGeo);
-    const auto edit = [this, layout](const char* name, const char* text) {
-        auto* e = new QLineEdit(QString::fromLatin1(text), tsGeo);
-        e->setObjectName(QString::fromLatin1(name));
-        layout->addWidget(e);
-        return e;
-    };
-    ed_MapLat = edit("ed_MapLat", "22.917922");
-    ed_MapLng = edit("ed_MapLng", "125.156251");
-    ed_MapZoom = edit("ed_MapZoom", "2");
-    ed_googleurl = edit("ed_googleurl", "");
-    ed_googleurl->setVisible(false);
+    auto* layout = new QVBoxLayout(tsGeo);
+    layout->setContentsMargins(0, 0, 0, 0);
+    GeoPage = new TGeoFencePage(GeoFences, Queue(), tsGeo);
+    layout->addWidget(GeoPage);
+    // The temporary hot spot group belongs to the settings pages but sits at the top of this one.
+    GeoPage->PlaceHotSpotGroup(tsGeo->findChild<QWidget*>(QStringLiteral("gbTmpHotSpot")));
+
+    rgMap = GeoPage->rgMap;
+    ed_MapLat = rgMap->ed_MapLat;
+    ed_MapLng = rgMap->ed_MapLng;
+    ed_MapZoom = rgMap->ed_MapZoom;
+    ed_googleurl = rgMap->ed_googleurl;
+
+    if (Dispatcher)
+        Dispatcher->SetGeoFenceAnswerHandler([this](const TResponseFields& fields) { ApplyFenceAnswer(fields); });
 }
 
-void TFrmMain::InitGeoFenceStore() {}
+void TFrmMain::InitGeoFenceStore()
+{
+    GeoFences.CreateRecords();
+}
 
-void TFrmMain::InitGeoFenceList() {}
+void TFrmMain::InitGeoFenceList()
+{
+    GeoPage->InitGeoFenceList();
+}
+
+void TFrmMain::ApplyFenceAnswer(const TResponseFields& fields)
+{
+    GeoPage->ApplyFenceAnswer(fields);
+}
