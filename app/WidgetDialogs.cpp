@@ -4,7 +4,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPointer>
+#include <QApplication>
 
 namespace {
 
@@ -20,11 +20,10 @@ QString QtFilter(const QString& filter)
 
 } // namespace
 
-void InstallWidgetDialogs(QWidget* owner)
+void InstallWidgetDialogs()
 {
-    QPointer<QWidget> parent(owner);
-    Dialogs::SetMessageHandler([parent](const TMessageRequest& r) {
-        QMessageBox box(parent);
+    Dialogs::SetMessageHandler([](const TMessageRequest& r) {
+        QMessageBox box(QApplication::activeWindow());
         box.setWindowTitle(r.Caption);
         box.setText(r.Text);
         box.setTextFormat(Qt::PlainText);
@@ -37,7 +36,8 @@ void InstallWidgetDialogs(QWidget* owner)
         box.setStandardButtons(QMessageBox::Ok);
         box.exec();
     });
-    Dialogs::SetFileHandler([parent](const TFileRequest& r) {
+    Dialogs::SetFileHandler([](const TFileRequest& r) {
+        QWidget* parent = QApplication::activeWindow();
         return r.Save ? QFileDialog::getSaveFileName(parent, r.Caption, r.Folder, QtFilter(r.Filter))
                       : QFileDialog::getOpenFileName(parent, r.Caption, r.Folder, QtFilter(r.Filter));
     });

@@ -1,6 +1,5 @@
 #pragma once
 
-class QWidget;
-
-// Installs the real message boxes and file dialogs behind the dialog seam, owned by the window.
-void InstallWidgetDialogs(QWidget* owner);
+// Installs the real message boxes and file dialogs behind the dialog seam; each box is owned by
+// the active window. The program calls it once before the main window is created; tests don't.
+void InstallWidgetDialogs();
