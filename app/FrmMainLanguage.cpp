@@ -12,6 +12,7 @@
 #include "core/Dialogs.h"
 #include "core/IniText.h"
 #include "core/Version.h"
+#include "diag/DebugMemo.h"
 #include "i18n/Language.h"
 
 #include <QComboBox>
@@ -208,10 +209,8 @@ void TFrmMain::ApplyInterfaceTexts()
 
 void TFrmMain::ApplyDebugWindowTexts()
 {
-    // The debug window's caption and its Clear button.
-    const QString title = ::Translate(QStringLiteral("Debug Memo"));
-    const QString clear = ::Translate(QStringLiteral("Clear"));
-    // TODO(diag): GetDebugMemo() creates the debug window here; set its title and btn_Clear.
-    Q_UNUSED(title);
-    Q_UNUSED(clear);
+    // The debug window is created here, hidden, on its first use; it keeps these texts for the run.
+    TfrmDebugMemo* memo = GetDebugMemo();
+    memo->setWindowTitle(::Translate(QStringLiteral("Debug Memo")));
+    SetControlCaption(memo, QStringLiteral("btn_Clear"), ::Translate(QStringLiteral("Clear")));
 }

@@ -89,6 +89,7 @@ void* TCustomHashTrie::Item(int32_t index) const
 
 TCustomLinkedItem* TCustomHashTrie::Locate(std::string_view key, uint32_t h) const
 {
+    const uint32_t fullHash = h;
     const TCustomTreeItem* node = FRoot.get();
     for (;;) {
         const TCustomItem* slot = node->Slots[h & 0xFF];
@@ -101,7 +102,7 @@ TCustomLinkedItem* TCustomHashTrie::Locate(std::string_view key, uint32_t h) con
         }
         for (auto* item = const_cast<TCustomLinkedItem*>(static_cast<const TCustomLinkedItem*>(slot)); item;
              item = item->Next)
-            if (SameKey(item->Key, key))
+            if (item->Hash == fullHash && SameKey(item->Key, key))
                 return item;
         return nullptr;
     }
@@ -128,17 +129,18 @@ void TCustomHashTrie::AddKey(std::string_view key, void* value)
         throw EAssertionFailed("重复的关键字 [" + std::string(key) + "]");
     std::string copy(key);
     ++FCount;
-    InsertIntoNode(FRoot.get(), std::move(copy), value, h);
+    InsertIntoNode(FRoot.get(), std::move(copy), h, value, h);
     if (FKeepList)
         FList.push_back(value);
 }
 
-void TCustomHashTrie::InsertIntoNode(TCustomTreeItem* node, std::string key, void* value, uint32_t h)
+void TCustomHashTrie::InsertIntoNode(TCustomTreeItem* node, std::string key, uint32_t fullHash, void* value,
+                                     uint32_t h)
 {
     for (;;) {
         TCustomItem*& slot = node->Slots[h & 0xFF];
         if (!slot) {
-            slot = new TCustomLinkedItem(std::move(key), value, nullptr);
+            slot = new TCustomLinkedItem(std::move(key), fullHash, value, nullptr);
             return;
         }
         if (slot->Kind == TCustomItem::TreeKind) {
@@ -149,23 +151,24 @@ void TCustomHashTrie::InsertIntoNode(TCustomTreeItem* node, std::string key, voi
         auto* head = static_cast<TCustomLinkedItem*>(slot);
         int walked = 0;
         for (TCustomLinkedItem* item = head; item; item = item->Next, ++walked) {
-            if (SameKey(item->Key, key)) {
+            if (item->Hash == fullHash && SameKey(item->Key, key)) {
                 item->Value = value; // the earlier value is not released
                 return;
             }
         }
         if (walked < MaxChainLength || node->Level >= DeepestLevel) {
-            slot = new TCustomLinkedItem(std::move(key), value, head);
+            slot = new TCustomLinkedItem(std::move(key), fullHash, value, head);
             return;
         }
-        // The chain is full: move it, and the new item, one level down.
+        // The chain is full: move it, and the new item, one level down. Each item's place there
+        // comes from its key's hash, rotated for the child's level.
         auto* child = new TCustomTreeItem(this, node->Level + 1);
         const unsigned childShift = 8u * static_cast<unsigned>(child->Level);
         for (TCustomLinkedItem* item = head; item; item = item->Next) {
-            const uint32_t itemHash = RotateRight(HashOf(item->Key), childShift);
-            InsertIntoNode(child, std::move(item->Key), item->Value, itemHash);
+            const uint32_t itemHash = HashOf(item->Key);
+            InsertIntoNode(child, std::move(item->Key), itemHash, item->Value, RotateRight(itemHash, childShift));
         }
-        InsertIntoNode(child, std::move(key), value, RotateRight(h, 8));
+        InsertIntoNode(child, std::move(key), fullHash, value, RotateRight(h, 8));
         delete head;
         slot = child;
         return;

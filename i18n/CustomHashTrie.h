@@ -63,7 +63,8 @@ protected:
 private:
     // The chain item holding the key, or nullptr.
     TCustomLinkedItem* Locate(std::string_view key, uint32_t h) const;
-    void InsertIntoNode(TCustomTreeItem* node, std::string key, void* value, uint32_t h);
+    // Inserts below the node; h is the full hash rotated for the node's level.
+    void InsertIntoNode(TCustomTreeItem* node, std::string key, uint32_t fullHash, void* value, uint32_t h);
 
     std::unique_ptr<TCustomTreeItem> FRoot;
     int32_t FCount = 0;

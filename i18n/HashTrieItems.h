@@ -17,14 +17,17 @@ struct TCustomItem {
 // Destroying an item destroys the items after it, never the value (the trie releases values through
 // its DestroyItem first).
 struct TCustomLinkedItem : TCustomItem {
-    TCustomLinkedItem(std::string key, void* value, TCustomLinkedItem* next)
-        : TCustomItem(LinkedKind), Key(std::move(key)), Value(value), Next(next)
+    TCustomLinkedItem(std::string key, uint32_t hash, void* value, TCustomLinkedItem* next)
+        : TCustomItem(LinkedKind), Hash(hash), Key(std::move(key)), Value(value), Next(next)
     {
     }
     ~TCustomLinkedItem();
     TCustomLinkedItem(const TCustomLinkedItem&) = delete;
     TCustomLinkedItem& operator=(const TCustomLinkedItem&) = delete;
 
+    // The key's full hash (HashOf, not rotated): a chain walk compares it before the key, so
+    // the bytes of other keys are not read.
+    uint32_t Hash;
     std::string Key;
     void* Value;
     TCustomLinkedItem* Next;

@@ -20,9 +20,17 @@ std::string_view DecimalText(int64_t number, char (&buffer)[24])
 
 uint32_t TextHash(std::string_view text)
 {
+    // h·131 + c, byte after byte, computed four bytes at a time: h·131⁴ plus the four bytes'
+    // share, which does not depend on h. Same result in 32-bit arithmetic, a quarter of the
+    // multiplications in the dependency chain.
+    constexpr uint32_t m1 = 131u, m2 = m1 * m1, m3 = m2 * m1, m4 = m3 * m1;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    size_t n = text.size();
     uint32_t h = 0;
-    for (const char c : text)
-        h = h * 131u + static_cast<unsigned char>(c);
+    for (; n >= 4; p += 4, n -= 4)
+        h = h * m4 + (p[0] * m3 + p[1] * m2 + p[2] * m1 + p[3]);
+    for (; n > 0; ++p, --n)
+        h = h * m1 + *p;
     return h & 0x7FFFFFFFu;
 }
 

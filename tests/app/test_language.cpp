@@ -1,0 +1,397 @@
+// Languages with the whole window: the English catalogue written at every start, the language
+// list and choice, translations applied to the captions at the next start and to later texts at once.
+#include "app/ControlCaption.h"
+#include "app/FrmMain.h"
+#include "core/DataFolder.h"
+#include "core/Dialogs.h"
+#include "core/IniText.h"
+#include "core/Version.h"
+#include "diag/DebugMemo.h"
+#include "i18n/Language.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// The 105 texts of the catalogue, in number order.
+const QStringList Catalogue = {
+    "ID", "Name", "Lat-Left Top", "Long-Left Top", "Lat-Right Bottom", "Long-Right Bottom", "COM Setting", "COM Port",
+    "Baud Rate", "Open[&O]",
+    "Debug Info", "Basic information", "ID:", "Another Name:", "GSM:", "GPS:", "Version:", "Battery:", "Main Settings",
+    "Geo-fence Setting",
+    "Advanced Operations", "Low Battery:", "Time difference:", "Min", "Read", "Write", "GPRS network parameters",
+    "IP address:", "Port:", "APN:",
+    "APN User:", "APN Pass:", "In GeoFence", "Out GeoFence", "Self Hot Spot", "Low Battery", "SOS", "All Close", "GPRS",
+    "SMS",
+    "All Open", "Data Uploading", "Normal Uploading", "Keep alive", "sec", "Uploading when Moving", "Mode", "Interval:",
+    "Times:", "VIP && Center Number 1:",
+    "VIP Number 2:", "VIP Number 3:", "VIP Number 4:", "VIP Number 5:", "Temporary Hot Spot", "Radius(meter):",
+    "Geo-fence", "Read All Geo-fence", "Edit", "Disable",
+    "Write Selected Geo-fence", "Geo-fence Name:", "Left Top Longitude:", "Left Top Latitude:",
+    "Right Bottom Longitude:", "Right Bottom Latitude:", "Save", "Close", "Google Map", "Latitude",
+    "Longitude", "Zoom", "Load Google Map", "Show All Geo-fence", "Clear All Geo-fence", "ASCII Commands:", "Send",
+    "Clear", "Read All [&A]", "Write All [&W]",
+    "Factory Default [&D]", "show tip message", "Language:", "Save[&S]", "Load[&L]", "Please open the com port!",
+    "Google Map not loading !", "Message", "time items", "hour",
+    "minute", "Add(&A)", "Del(&D)", "OK(&O)", "Cancel(&C)", "Tovrik Assistant",
+    "Please Input The Low Battery Value More than 10!", "Center number is error.", "Operation success !",
+    "Uploading all the time",
+    "Debug Memo", "G-sensor parameter:", "Alarm Setting", "Authorization Number", "Close[&O]",
+};
+
+// Every control that shows a catalogue text after start-up, with that text's number.
+const QList<QPair<const char*, int>> Captions = {
+    {"rgbCom", 6}, {"lblComPort", 7}, {"lblBaudRate", 8}, {"btn_Switch", 9}, {"btnShowMsg", 10}, {"rgbInfo", 11},
+    {"lblID", 12}, {"lblAnother", 13}, {"lblGSM", 14}, {"lblGPS", 15}, {"lblVer", 16}, {"lblBattery", 17},
+    {"tsMain", 18}, {"tsGeo", 19}, {"tsAdvOperation", 20}, {"gbBasicInfo", 11}, {"lblAlias", 13},
+    {"lblBatteryPercent", 21}, {"lblTimeDif", 22}, {"lblTimeMin", 23}, {"btnCenterNumberRead", 24},
+    {"btnCenterNumberSet", 25}, {"gbGPRS", 26}, {"lblGprsIP", 27}, {"lblGprsPort", 28}, {"lblGprsAPN", 29},
+    {"lblAPNName", 30}, {"lblApnPass", 31}, {"btnGprsRead", 24}, {"btnGprsSet", 25}, {"RdGrp_01", 32},
+    {"RdGrp_02", 33}, {"RdGrp_03", 34}, {"RdGrp_04", 35}, {"RdGrp_05", 36}, {"gbDataUploading", 41},
+    {"RBtn_Main_01", 42}, {"RCox_KeepAlive", 43}, {"lbl_sec_1", 44}, {"RBtn_Main_02", 45}, {"lblWorkMode", 46},
+    {"lblUpItv", 47}, {"lblUpSec", 44}, {"btnWorkModeRead", 24}, {"btnWorkModeSet", 25}, {"lblVIP_1", 49},
+    {"lblVIP_2", 50}, {"lblVIP_3", 51}, {"lblVIP_4", 52}, {"lblVIP_5", 53}, {"btnVipCfgRead", 24},
+    {"btnVipCfgSet", 25}, {"gbTmpHotSpot", 54}, {"btnSelfHotSpotRead", 24}, {"btnSelfHotSpotWrite", 25},
+    {"lblRadius", 55}, {"gbGeoFence", 56}, {"btn_GeoRead", 57}, {"btn_GeoEdit", 58}, {"btn_GeoDisable", 59},
+    {"btn_GeoSetAll", 60}, {"lblFenceName", 61}, {"lblLTLng", 62}, {"lblLTLat", 63}, {"lblRBLng", 64},
+    {"lblRBLat", 65}, {"btnGeoSave", 66}, {"btn_Close", 67}, {"rgMap", 68}, {"lblMapLat", 69}, {"lblMapLng", 70},
+    {"lblMapZoom", 71}, {"btnLoadMap", 72}, {"btn_GeoShowAllFence", 73}, {"btn_GeoClearAll", 74},
+    {"lbl_AdvOper_ASCIICmd", 75}, {"btn_AdvOper_Send", 76}, {"btn_AdvOper_Clear", 77}, {"btn_AdvOper_CmdSave", 66},
+    {"btnReadAll", 78}, {"btnWriteAll", 79}, {"btnDefault", 80}, {"cbTipOnOK", 81}, {"lblLanguage", 82},
+    {"btnSave", 83}, {"btnLoad", 84}, {"lblGSensorParam", 101}, {"tsAlarm", 102}, {"gbVIPAlarm", 103},
+    {"btnAlarmRead", 24}, {"btnAlarmSet", 25},
+};
+
+const char* const ReadButtons[] = {"btnCenterNumberRead", "btnGprsRead",        "btnWorkModeRead",
+                                   "btnVipCfgRead",       "btnSelfHotSpotRead", "btnAlarmRead"};
+
+// The caption a control carries; false when there is no such control.
+bool CaptionOf(QWidget* root, const QString& name, QString& caption)
+{
+    QWidget* w = root->findChild<QWidget*>(name);
+    if (!w)
+        return false;
+    auto* tabs = root->findChild<QTabWidget*>(QStringLiteral("pgCtrl"));
+    if (tabs && tabs->indexOf(w) >= 0)
+        caption = tabs->tabText(tabs->indexOf(w));
+    else if (auto* b = qobject_cast<QAbstractButton*>(w))
+        caption = b->text();
+    else if (auto* g = qobject_cast<QGroupBox*>(w))
+        caption = g->title();
+    else if (auto* l = qobject_cast<QLabel*>(w))
+        caption = l->text();
+    else
+        caption = w->windowTitle();
+    return true;
+}
+
+// What a control shows of a catalogue text: labels without a buddy show the text with its
+// shortcut marks resolved; everything else takes the marks itself.
+QString ExpectedCaption(QWidget* root, const QString& name, const QString& text)
+{
+    auto* l = root->findChild<QLabel*>(name);
+    return l && !l->buddy() ? LabelDisplayText(text) : text;
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList LogLines(TFrmMain& window)
+{
+    auto* view = window.findChild<QPlainTextEdit*>(QStringLiteral("mm_Recv"));
+    return view ? view->toPlainText().split(QLatin1Char('\n')) : QStringList();
+}
+
+} // namespace
+
+class TestLanguageWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> FDir;
+    QList<TMessageRequest> FMessages;
+
+    // A new run of the program: the language module starts afresh, then the window.
+    std::unique_ptr<TFrmMain> Start()
+    {
+        ResetLanguageModule();
+        return std::make_unique<TFrmMain>();
+    }
+    QString LocalePath(const QString& file) const { return FDir->path() + QStringLiteral("/locale/") + file; }
+    void SetConfiguredLanguage(const QString& name)
+    {
+        TIniText ini;
+        QVERIFY(ini.LoadFile(SettingsFilePath()));
+        ini.WriteString("config", "language", name);
+        ini.SaveFile(SettingsFilePath());
+    }
+    QString ConfiguredLanguage() const
+    {
+        TIniText ini;
+        ini.LoadFile(SettingsFilePath());
+        return ini.ReadString("config", "language", QString());
+    }
+    // The user picks an entry of the language list.
+    static void Choose(TFrmMain& window, const QString& name)
+    {
+        const int index = window.cbLanguage->findText(name);
+        QVERIFY2(index >= 0, qPrintable(name));
+        window.cbLanguage->setCurrentIndex(index);
+        emit window.cbLanguage->activated(index);
+    }
+
+private slots:
+    void init()
+    {
+        FDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(FDir->isValid());
+        SetAppDataFolder(FDir->path());
+        FMessages.clear();
+        Dialogs::SetMessageHandler([this](const TMessageRequest& r) { FMessages << r; });
+    }
+    void cleanup()
+    {
+        Dialogs::SetMessageHandler({});
+        FDir.reset();
+    }
+
+    void firstRunWritesTheEnglishCatalogue()
+    {
+        QVERIFY(!QFileInfo::exists(FDir->path() + "/locale"));
+        {
+            auto window = Start();
+            QCOMPARE(SourceTextCount(), 105); // nothing but the catalogue is numbered at start-up
+            QCOMPARE(window->cbLanguage->count(), 1);
+            QCOMPARE(window->cbLanguage->itemText(0), QString("english"));
+            QCOMPARE(window->cbLanguage->currentIndex(), 0);
+        }
+        QVERIFY(FMessages.isEmpty());
+        TIniText file;
+        QVERIFY(file.LoadFile(LocalePath("english.lng")));
+        QCOMPARE(file.SectionNames(), QStringList{"language"});
+        const auto entries = file.SectionEntries("language");
+        QCOMPARE(entries.size(), 105);
+        for (int i = 0; i < entries.size(); ++i) {
+            QCOMPARE(entries[i].first, QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0')));
+            QCOMPARE(entries[i].second, Catalogue[i]);
+        }
+        QCOMPARE(file.ReadString("language", "095", ""), QString("Tovrik Assistant"));
+        QCOMPARE(file.ReadString("language", "104", ""), QString("Close[&O]"));
+        QVERIFY(!file.ValueExists("language", "105"));
+
+        // Every later start writes the same catalogue.
+        const QByteArray first = ReadFile(LocalePath("english.lng"));
+        Start();
+        QCOMPARE(ReadFile(LocalePath("english.lng")), first);
+    }
+
+    void captionsShowTheCatalogueTexts()
+    {
+        auto window = Start();
+        QStringList missing;
+        for (const auto& [name, number] : Captions) {
+            QString caption;
+            if (!CaptionOf(window.get(), name, caption)) {
+                missing << name;
+                continue;
+            }
+            QCOMPARE(caption, ExpectedCaption(window.get(), name, Catalogue[number]));
+        }
+        QVERIFY2(missing.isEmpty(), qPrintable("controls not in the window: " + missing.join(", ")));
+
+        // Design captions replaced even in English; "&&" shows one "&".
+        QString shown;
+        QVERIFY(CaptionOf(window.get(), "lblComPort", shown));
+        QCOMPARE(shown, QString("COM Port"));
+        auto* vip = window->findChild<QLabel*>("lblVIP_1");
+        QVERIFY(vip);
+        QCOMPARE(vip->buddy() ? LabelDisplayText(vip->text()) : vip->text(), QString("VIP & Center Number 1:"));
+        // The alarm groups' four choices.
+        for (const char* group : {"RdGrp_01", "RdGrp_02", "RdGrp_03", "RdGrp_04", "RdGrp_05"}) {
+            auto* box = window->findChild<QGroupBox*>(group);
+            QVERIFY2(box, group);
+            const auto buttons = box->findChildren<QRadioButton*>(QString(), Qt::FindDirectChildrenOnly);
+            QCOMPARE(buttons.size(), 4);
+            QStringList texts;
+            for (auto* b : buttons)
+                texts << b->text();
+            QCOMPARE(texts, (QStringList{"All Close", "GPRS", "SMS", "All Open"}));
+        }
+        // Window caption with the version text, no space before "[".
+        QCOMPARE(window->windowTitle(), "Tovrik Assistant[" + GetVersionText() + "]");
+        // The debug window exists from start-up on, hidden, with its texts.
+        TfrmDebugMemo* memo = GetDebugMemo();
+        QCOMPARE(memo->windowTitle(), QString("Debug Memo"));
+        QCOMPARE(memo->btn_Clear->text(), QString("Clear"));
+        QVERIFY(!memo->isVisible());
+    }
+
+    void translationShownAfterRestart()
+    {
+        // The translation moves the shortcut to another letter.
+        WriteFile(LocalePath("spanish.lng"), "[language]\r\n009=Abrir[&B]\r\n");
+        {
+            auto window = Start();
+            QCOMPARE(window->cbLanguage->currentText(), QString("english"));
+            Choose(*window, "spanish");
+            QCOMPARE(ConfiguredLanguage(), QString("spanish"));
+            QCOMPARE(window->btn_Switch->text(), QString("Open[&O]")); // captions wait for the next start
+        }
+        auto window = Start();
+        QCOMPARE(window->cbLanguage->currentText(), QString("spanish"));
+        QCOMPARE(window->btn_Switch->text(), QString("Abrir[&B]"));
+        QCOMPARE(window->btn_Switch->shortcut(), QKeySequence(Qt::ALT | Qt::Key_B));
+        // The catalogue stays English whatever the language.
+        TIniText english;
+        QVERIFY(english.LoadFile(LocalePath("english.lng")));
+        QCOMPARE(english.ReadString("language", "009", ""), QString("Open[&O]"));
+        QVERIFY(FMessages.isEmpty());
+    }
+
+    void configuredLanguageWithoutRegardToCase()
+    {
+        WriteFile(LocalePath("spanish.lng"), "[language]\r\n009=Abrir[&A]\r\n");
+        Start();
+        SetConfiguredLanguage("SPANISH");
+        auto window = Start();
+        QCOMPARE(window->cbLanguage->currentText(), QString("spanish"));
+        QCOMPARE(window->btn_Switch->text(), QString("Abrir[&A]"));
+        QCOMPARE(ConfiguredLanguage(), QString("SPANISH")); // the key keeps its value
+    }
+
+    void configuredLanguageWithoutFile()
+    {
+        Start();
+        SetConfiguredLanguage("klingon");
+        auto window = Start();
+        QCOMPARE(window->cbLanguage->currentIndex(), -1); // nothing selected
+        QCOMPARE(window->cbLanguage->count(), 1);
+        QCOMPARE(window->btn_Switch->text(), QString("Open[&O]"));
+        QCOMPARE(ConfiguredLanguage(), QString("klingon"));
+    }
+
+    void firstOfTwoKeysForOneNumberWins_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("009 then 9") << QByteArray("[language]\r\n009=Erste[&E]\r\n9=Zweite[&Z]\r\n") << "Erste[&E]";
+        QTest::newRow("9 then 009") << QByteArray("[language]\r\n9=Zweite[&Z]\r\n009=Erste[&E]\r\n") << "Zweite[&Z]";
+        QTest::newRow("empty value falls back") << QByteArray("[language]\r\n009=\r\n9=Zweite[&Z]\r\n") << "Open[&O]";
+    }
+
+    void firstOfTwoKeysForOneNumberWins()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, caption);
+        WriteFile(LocalePath("deutsch.lng"), file);
+        Start();
+        SetConfiguredLanguage("deutsch");
+        auto window = Start();
+        QCOMPARE(window->btn_Switch->text(), caption);
+    }
+
+    void oneEntryChangesEveryUseOfItsText()
+    {
+        // 024 alone: all six Read buttons; and the empty 009 leaves the open button English.
+        WriteFile(LocalePath("deutsch.lng"), "[language]\r\n009=\r\n024=Lesen\r\n");
+        Start();
+        SetConfiguredLanguage("deutsch");
+        auto window = Start();
+        QCOMPARE(window->btn_Switch->text(), QString("Open[&O]"));
+        for (const char* name : ReadButtons) {
+            auto* button = window->findChild<QAbstractButton*>(name);
+            QVERIFY2(button, name);
+            QCOMPARE(button->text(), QString("Lesen"));
+        }
+        QCOMPARE(window->findChild<QAbstractButton*>("btnCenterNumberSet")->text(), QString("Write"));
+    }
+
+    void changedSelectionChangesLaterTextsOnly()
+    {
+        WriteFile(LocalePath("spanish.lng"),
+                  "[language]\r\n076=Enviar\r\n077=Borrar\r\n087=Mensaje\r\n"
+                  "096=Introduzca un nivel de bater\xc3\xad" "a baja mayor que 10!\r\n");
+        auto window = Start();
+        Choose(*window, "spanish");
+        QCOMPARE(CurrentLanguage(), QString("spanish"));
+        // Captions keep their texts for this run.
+        QCOMPARE(window->findChild<QAbstractButton*>("btn_AdvOper_Send")->text(), QString("Send"));
+        QCOMPARE(window->findChild<QAbstractButton*>("btn_AdvOper_Clear")->text(), QString("Clear"));
+
+        // The next log line: a command sent (the port is closed, so the exchange ends at once).
+        window->Queue().ClearCmdQueue();
+        window->Queue().QueueCmd(5, 0, false, QByteArray());
+        window->Queue().StartCmdQueue(true);
+        const QStringList lines = LogLines(*window);
+        QVERIFY2(!lines.isEmpty() && lines.last().endsWith(" >> Enviar : (P05,0)"), qPrintable(lines.join('|')));
+
+        // The next message box: the low-battery check refuses before anything goes out, so the
+        // button is enabled by hand instead of opening a port.
+        auto* battery = window->findChild<QComboBox*>("cboBatteryAlert");
+        auto* write = window->findChild<QAbstractButton*>("btnCenterNumberSet");
+        QVERIFY(battery && write);
+        battery->setEditText("5");
+        write->setEnabled(true);
+        QTest::mouseClick(write, Qt::LeftButton);
+        QCOMPARE(FMessages.size(), 1);
+        QCOMPARE(FMessages[0].Text, QString::fromUtf8("Introduzca un nivel de batería baja mayor que 10!"));
+    }
+
+    void choosingTheSameLanguageStillWritesTheSettings()
+    {
+        auto window = Start();
+        SetConfiguredLanguage("something else");
+        Choose(*window, "english");
+        QCOMPARE(ConfiguredLanguage(), QString("english"));
+        QVERIFY(FMessages.isEmpty());
+    }
+
+    void unwritableSettingsFileIsReported()
+    {
+        auto window = Start();
+        // A folder in place of the settings file: it can neither be read nor replaced.
+        QVERIFY(QFile::remove(SettingsFilePath()));
+        QVERIFY(QDir().mkpath(SettingsFilePath() + "/x"));
+        Choose(*window, "english");
+        QCOMPARE(FMessages.size(), 1);
+        QVERIFY(FMessages[0].Text.contains(SettingsFilePath()));
+        QVERIFY(QFileInfo(SettingsFilePath() + "/x").isDir());
+    }
+
+    void sourceTextsDifferingInCaseAreNumberedApart()
+    {
+        auto window = Start();
+        QCOMPARE(Translate("Read"), QString("Read"));
+        QCOMPARE(SourceTextCount(), 105); // "Read" is 024
+        QCOMPARE(Translate("read"), QString("read"));
+        QCOMPARE(SourceTextCount(), 106);
+        QCOMPARE(SourceText(105), QString("read"));
+        QCOMPARE(SourceText(24), QString("Read"));
+    }
+};
+
+QTEST_MAIN(TestLanguageWindow)
+#include "test_language.moc"
