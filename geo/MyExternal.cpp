@@ -30,15 +30,32 @@ const QStringList& TMyExternal::MemberNames()
     return names;
 }
 
-void TMyExternal::DoOnLngLat(double _lng, double _lat) { Run(FHandlers.DoOnLngLat, _lng, _lat); }
+void TMyExternal::DoOnLngLat(double _lng, double _lat)
+{
+    Run(FHandlers.DoOnLngLat, _lng, _lat);
+    emit MemberCalled(QStringLiteral("DoOnLngLat"), {_lng, _lat});
+}
 
 void TMyExternal::DoOnBounds(double _lt_lng, double _lt_lat, double _rb_lng, double _rb_lat)
 {
     Run(FHandlers.DoOnBounds, _lt_lng, _lt_lat, _rb_lng, _rb_lat);
+    emit MemberCalled(QStringLiteral("DoOnBounds"), {_lt_lng, _lt_lat, _rb_lng, _rb_lat});
 }
 
-void TMyExternal::DoOnAddress(const QString& _key, const QString& _addr) { Run(FHandlers.DoOnAddress, _key, _addr); }
+void TMyExternal::DoOnAddress(const QString& _key, const QString& _addr)
+{
+    Run(FHandlers.DoOnAddress, _key, _addr);
+    emit MemberCalled(QStringLiteral("DoOnAddress"), {_key, _addr});
+}
 
-void TMyExternal::DoOnHotPoint(double _lng, double _lat) { Run(FHandlers.DoOnHotPoint, _lng, _lat); }
+void TMyExternal::DoOnHotPoint(double _lng, double _lat)
+{
+    Run(FHandlers.DoOnHotPoint, _lng, _lat);
+    emit MemberCalled(QStringLiteral("DoOnHotPoint"), {_lng, _lat});
+}
 
-void TMyExternal::DoOnGeoPoint(const QString& _latlngall) { Run(FHandlers.DoOnGeoPoint, _latlngall); }
+void TMyExternal::DoOnGeoPoint(const QString& _latlngall)
+{
+    Run(FHandlers.DoOnGeoPoint, _latlngall);
+    emit MemberCalled(QStringLiteral("DoOnGeoPoint"), {_latlngall});
+}

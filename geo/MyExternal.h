@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 #include <functional>
 
 // The object the map page reaches as window.external. Its five members are the only calls the
@@ -23,6 +24,10 @@ public:
 
     // The members, in their fixed order; the page matches them without regard to case.
     static const QStringList& MemberNames();
+
+signals:
+    // Every call the page made, after its handler ran: the member's name and the values.
+    void MemberCalled(const QString& member, const QVariantList& values);
 
 public slots:
     void DoOnLngLat(double _lng, double _lat);
