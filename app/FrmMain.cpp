@@ -9,8 +9,10 @@
 #include "core/DataFolder.h"
 #include "core/Dialogs.h"
 #include "core/IniText.h"
+#include "core/Numbers.h"
 #include "core/Version.h"
 #include "diag/LogLine.h"
+#include "geo/MapGroup.h"
 #include "i18n/Language.h"
 
 #include <QCheckBox>
@@ -275,6 +277,9 @@ void TFrmMain::ReadProgramSettings()
     field("lng", "125.156251", ed_MapLng);
     field("zoom", "2", ed_MapZoom);
     field("googleurl", DefaultMapHost, ed_googleurl);
+    // The maps API's key, when the user has one: read only, so the file gains no such key.
+    if (rgMap)
+        rgMap->SetGoogleKey(TrimText(ini.ReadString(section, QStringLiteral("googlekey"), QString())));
     ini.SaveFile(path);
 }
 
