@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <unistd.h>
@@ -107,6 +109,43 @@ private slots:
         // Appending keeps no undo history: days of logging must not be kept twice.
         QVERIFY(!view.document()->isUndoAvailable());
         QVERIFY(!view.isUndoRedoEnabled());
+    }
+
+    void ViewShowsGatheredLinesSoonAndFollowsTheEnd()
+    {
+        TLogView view;
+        view.resize(300, 200);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        for (int i = 0; i < 200; ++i)
+            view.AppendLine(QString::number(i));
+        // Without anyone asking, the lines reach the document within the gathering interval.
+        QTRY_COMPARE_WITH_TIMEOUT(view.document()->blockCount(), 200, 5000);
+        QCOMPARE(view.document()->firstBlock().text(), QString("0"));
+        QCOMPARE(view.document()->lastBlock().text(), QString("199"));
+        QScrollBar* bar = view.verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), bar->maximum());
+
+        // A user who scrolled up to read is not pulled down by new lines.
+        bar->setValue(0);
+        view.AppendLine("200");
+        QTRY_COMPARE_WITH_TIMEOUT(view.document()->blockCount(), 201, 5000);
+        QCOMPARE(bar->value(), 0);
+        // Back at the end, the view follows again.
+        bar->setValue(bar->maximum());
+        view.AppendLine("201");
+        view.AppendLine("");
+        QTRY_COMPARE_WITH_TIMEOUT(view.document()->blockCount(), 203, 5000);
+        QCOMPARE(bar->value(), bar->maximum());
+        QCOMPARE(view.Lines().mid(199), (QStringList{"199", "200", "201", ""}));
+
+        // Clearing drops lines that were still being gathered.
+        view.AppendLine("gone");
+        view.ClearLog();
+        QCOMPARE(view.LineCount(), 0);
+        view.AppendLine("new");
+        QTRY_COMPARE_WITH_TIMEOUT(view.document()->toPlainText(), QString("new"), 5000);
     }
 
     void ControlsAndTexts()
