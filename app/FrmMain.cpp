@@ -62,6 +62,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QWidget(parent)
     setFont(font);
     FQueue.reset(new TCmdQueue(static_cast<ICmdQueueHost&>(*this), static_cast<IByteChannel&>(*this), this));
     BuildLayout();
+    ConnectSerialLine();
     setFixedSize(973, 596);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());

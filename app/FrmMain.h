@@ -2,7 +2,9 @@
 
 #include "geo/GeoFenceList.h"
 #include "link/CmdQueue.h"
+#include "link/ComPort.h"
 #include "link/FrameCodec.h"
+#include "link/PortList.h"
 
 #include <QWidget>
 #include <memory>
@@ -58,6 +60,28 @@ private:
     // --- serial line (app/FrmMainPort.cpp)
     void FillPortList();
     void ClosePortAtShutdown();
+    void ConnectSerialLine();
+    void RefillPortItems();
+    void ShowPortDevice();
+    void SetPortFieldsEnabled(bool enabled);
+    void ComPortAfterOpen();
+    void ComPortAfterClose();
+    void ComPortRxChar(int32_t count);
+    // The device hung up or failed while open: the port has closed itself.
+    void ComPortLineLost(const QString& message);
+    TPortList FPortList;
+public:
+    TComPort ComPort;
+    void btn_SwitchClick();
+    // The key filter of the port field (also given to the battery-alert field): backspace and
+    // the digits pass.
+    static bool cboCOMIndexKeyPress(QChar key);
+    static TBaudRate BaudTextToRate(int32_t value);
+    // Lists a device under the first free port number (the simulated tracker) and selects it.
+    int32_t AddPort(const QString& device);
+    // The device a typed port number stands for; empty when none.
+    QString PortDevice(const QString& numberText) const;
+private:
     // --- settings pages, status panel, answer dispatch (app/FrmMainSettings.cpp)
     void BuildSettingsPages();
     void ResetStatusPanel();

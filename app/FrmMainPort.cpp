@@ -1,13 +1,155 @@
 // The serial line as the window sees it: the port list, the open/close switch and the port's
-// events. (Grows with the serial port layer.)
+// events, including the loss of the line.
 #include "app/FrmMain.h"
 
+#include "app/ComLed.h"
+#include "app/KeyFilters.h"
+#include "core/AppError.h"
+#include "core/Clock.h"
+#include "core/DataFolder.h"
+#include "core/Dialogs.h"
+#include "core/IniText.h"
+#include "core/Numbers.h"
+#include "diag/LogLine.h"
+
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
 
-void TFrmMain::FillPortList() {}
+namespace {
 
-void TFrmMain::ClosePortAtShutdown() {}
+const QString ErrorCaption = QStringLiteral("ERROR");
+const QString ClosedColour = QStringLiteral("color: #0000FF");  // blue
+const QString OpenColour = QStringLiteral("color: #A6CAF0");    // sky blue
 
-bool TFrmMain::IsOpen() const { return false; }
+} // namespace
 
-void TFrmMain::WriteFrame(const QByteArray& frame) { Q_UNUSED(frame); }
+void TFrmMain::ConnectSerialLine()
+{
+    ComPort.AddLink([this](bool connected) { ComLed1->SetLit(connected); });
+    ComPort.OnAfterOpen = [this] { ComPortAfterOpen(); };
+    ComPort.OnAfterClose = [this] { ComPortAfterClose(); };
+    ComPort.OnRxChar = [this](int32_t count) { ComPortRxChar(count); };
+    ComPort.OnLineLost = [this](const QString& message) { ComPortLineLost(message); };
+    connect(btn_Switch, &QPushButton::clicked, this, &TFrmMain::btn_SwitchClick);
+    connect(cboCOMIndex, &QComboBox::currentTextChanged, this, &TFrmMain::ShowPortDevice);
+}
+
+bool TFrmMain::cboCOMIndexKeyPress(QChar key) { return KeyFilterAccepts(TKeyFilter::Digits, key); }
+
+TBaudRate TFrmMain::BaudTextToRate(int32_t value) { return ::BaudTextToRate(value); }
+
+void TFrmMain::FillPortList()
+{
+    TIniText settings;
+    settings.LoadFile(SettingsFilePath()); // a missing file names no ports
+    FPortList.Build(settings, PresentSerialDevices());
+    RefillPortItems();
+    if (cboCOMIndex->count() > 0)
+        cboCOMIndex->setCurrentIndex(0);
+}
+
+void TFrmMain::RefillPortItems()
+{
+    cboCOMIndex->clear();
+    for (const TPortEntry& entry : FPortList.Listed()) {
+        cboCOMIndex->addItem(QString::number(entry.Number));
+        cboCOMIndex->setItemData(cboCOMIndex->count() - 1, entry.Device, Qt::ToolTipRole);
+    }
+}
+
+int32_t TFrmMain::AddPort(const QString& device)
+{
+    const int32_t number = FPortList.AddDevice(device);
+    RefillPortItems();
+    cboCOMIndex->setCurrentIndex(cboCOMIndex->findText(QString::number(number)));
+    return number;
+}
+
+QString TFrmMain::PortDevice(const QString& numberText) const { return FPortList.DeviceOf(numberText); }
+
+void TFrmMain::ShowPortDevice()
+{
+    // The field shows numbers only; the device behind the typed number is its tooltip.
+    const QString device = PortDevice(cboCOMIndex->currentText());
+    cboCOMIndex->setToolTip(device.isEmpty() ? Translate(QStringLiteral("No device has this port number")) : device);
+}
+
+void TFrmMain::SetPortFieldsEnabled(bool enabled)
+{
+    cboCOMIndex->setEnabled(enabled);
+    txtBAUD->setEnabled(enabled);
+    lblComPort->setEnabled(enabled);
+    lblBaudRate->setEnabled(enabled);
+}
+
+void TFrmMain::btn_SwitchClick()
+{
+    Queue().ClearCmdQueue();
+    StopBatteryAnimation();
+    try {
+        if (ComPort.Connected()) {
+            ComPort.ClosePort();
+            SetPortFieldsEnabled(true);
+            SetCommandButtonsEnabled(false);
+            btn_Switch->setText(Translate(QStringLiteral("Open[&O]")));
+        } else {
+            ComPort.SetPort(PortDevice(cboCOMIndex->currentText()));
+            ComPort.SetBaudRate(BaudTextToRate(StrToIntDef(txtBAUD->text(), 9600)));
+            ComPort.OpenPort();
+            cboCOMIndex->setEnabled(false);
+            txtBAUD->setEnabled(false);
+            btn_Switch->setText(Translate(QStringLiteral("Close[&O]")));
+            Queue().RxBuffer().clear();
+            SetCommandButtonsEnabled(true);
+        }
+    } catch (const EAppError& e) {
+        Dialogs::ShowMessage(ErrorCaption, e.Message(), TMsgIcon::Error);
+    }
+}
+
+void TFrmMain::ComPortAfterOpen()
+{
+    btn_Switch->setText(QStringLiteral("CLOSE(&C)"));
+    btn_Switch->setStyleSheet(OpenColour);
+    AppendLogLine(QStringLiteral("%1 -- COM%2 = %3")
+                      .arg(FormatLogStamp(Clock::Now()), cboCOMIndex->currentText(), ComPort.Port()));
+}
+
+void TFrmMain::ComPortAfterClose()
+{
+    btn_Switch->setText(QStringLiteral("OPEN(&O)"));
+    btn_Switch->setStyleSheet(ClosedColour);
+}
+
+void TFrmMain::ComPortRxChar(int32_t count) { Queue().AppendReceived(ComPort.ReadBytes(count)); }
+
+void TFrmMain::ComPortLineLost(const QString& message)
+{
+    // The port has closed itself (lamp dark, after-close caption). Leave the window as the
+    // switch leaves it after a close, with no exchange waiting for a time-out, then say so once.
+    Queue().ClearCmdQueue();
+    Queue().SetBusy(false);
+    StopBatteryAnimation();
+    SetPortFieldsEnabled(true);
+    SetCommandButtonsEnabled(false);
+    btn_Switch->setText(Translate(QStringLiteral("Open[&O]")));
+    const QString lost = Translate(QStringLiteral("The connection to the tracker was lost; the port has been closed."));
+    AppendLogLine(QStringLiteral("%1 -- COM%2 = %3 : %4 %5")
+                      .arg(FormatLogStamp(Clock::Now()), cboCOMIndex->currentText(), ComPort.Port(), lost, message));
+    Dialogs::ShowMessage(ErrorCaption, lost + QLatin1Char('\n') + message, TMsgIcon::Error);
+}
+
+void TFrmMain::ClosePortAtShutdown()
+{
+    ComPort.OnLineLost = nullptr;
+    const auto detach = qScopeGuard([this] { ComPort.OnAfterClose = nullptr; });
+    if (ComPort.Connected())
+        ComPort.ClosePort();
+}
+
+bool TFrmMain::IsOpen() const { return ComPort.Connected(); }
+
+void TFrmMain::WriteFrame(const QByteArray& frame) { ComPort.WriteBytes(frame); }
