@@ -8,7 +8,9 @@
 #include "diag/LogView.h"
 #include "i18n/Language.h"
 #include "link/FrameCodec.h"
+#include "sim/SimTracker.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -40,6 +42,18 @@ class TestConsole : public QObject {
         edit->clear();
         QTest::keyClicks(edit, text);
         QTest::mouseClick(window->findChild<QPushButton*>("btn_AdvOper_Send"), Qt::LeftButton);
+    }
+
+    // Opens the port to a running simulated tracker and empties both log views.
+    void OpenPortTo(TSimTracker& sim)
+    {
+        window->cbTipOnOK->setChecked(false);
+        window->AddPort(sim.DevicePath());
+        QTest::mouseClick(window->btn_Switch, Qt::LeftButton);
+        QVERIFY(messages.isEmpty());
+        QVERIFY(window->ComPort.Connected());
+        ConsoleView()->ClearLog();
+        DebugView()->ClearLog();
     }
 
     QList<QWidget*> CommandButtons() const
@@ -192,6 +206,75 @@ private slots:
         QCOMPARE(lines.mid(english.size()),
                  (QStringList{stamp + " >> Senden : (P02,0)", "", stamp + " << Lesen : (1,P02,8)", "", "",
                               stamp + " >> Senden : (P03,1,0)", stamp + " << Schreiben : (1,P03,0)"}));
+    }
+
+    void ReadWithTheSimulatorLogsSeparatorSentAndReceivedInOrder()
+    {
+        TSimTracker sim;
+        TSimState state = sim.State();
+        state.IPAddress = "218.18.100.200";
+        state.Port = "8011";
+        sim.SetState(state);
+        QVERIFY(sim.Start());
+        OpenPortTo(sim);
+
+        QTest::mouseClick(window->findChild<QPushButton*>("btnGprsRead"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(ConsoleView()->LineCount(), 3, 5000);
+        const QString answer = "(0123456789,P05,218.18.100.200,8011,CMNET,,)";
+        QCOMPARE(ConsoleLines(), (QStringList{"", stamp + " >> Send : (P05,0)", stamp + " << Read : " + answer}));
+        QCOMPARE(DebugView()->Lines(), ConsoleLines());
+        QCOMPARE(sim.ReceivedCommands(), QList<QByteArray>{"(P05,0)"});
+        // The framed bytes never reach the log: only the command text and the payload.
+        for (const QString& line : ConsoleLines())
+            QVERIFY(!line.contains(QChar(FrameStartByte)));
+
+        // A write through the queue, then a console read: both answers say "Write".
+        QTest::mouseClick(window->findChild<QPushButton*>("btnGprsSet"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(ConsoleLines().last().contains(" << "), 5000);
+        QVERIFY2(ConsoleLines().last().startsWith(stamp + " << Write : (0123456789,P05,"), qPrintable(ConsoleLines().last()));
+        TypeAndSend("(P09,0)");
+        QTRY_VERIFY_WITH_TIMEOUT(ConsoleLines().last().contains(" << "), 5000);
+        QCOMPARE(ConsoleLines().last(), stamp + " << Write : (0123456789,P09,300)");
+        QCOMPARE(ConsoleLines().at(ConsoleLines().size() - 2), stamp + " >> Send : (P09,0)");
+        QVERIFY(messages.isEmpty());
+    }
+
+    void ConsoleAnswerDuringAQueuedExchangeIsAnAnswerOfThatExchange()
+    {
+        TSimTracker sim;
+        TSimState state = sim.State();
+        state.IPAddress = "10.1.2.3";
+        sim.SetState(state);
+        QVERIFY(sim.Start());
+        OpenPortTo(sim);
+        auto* ip = window->findChild<QLineEdit*>("txtIPAddress");
+        QVERIFY(ip);
+        QVERIFY(ip->text() != "10.1.2.3");
+
+        // A command the tracker does not know keeps the exchange waiting for its answer.
+        TCmdQueue& queue = window->Queue();
+        queue.ClearCmdQueue();
+        queue.QueueCmd(99, 0, false, "");
+        queue.StartCmdQueue(true);
+        QVERIFY(queue.IsBusy());
+        QTRY_COMPARE_WITH_TIMEOUT(sim.ReceivedCommands(), QList<QByteArray>{"(P99,0)"}, 5000);
+        QVERIFY(queue.IsBusy());
+        QCOMPARE(queue.Count(), 1);
+
+        // The console's command is answered; the answer is logged, fills the GPRS fields and
+        // retires the waiting item, long before the exchange's time-out.
+        const int64_t sentAt = Clock::TickCount();
+        TypeAndSend("(P05,0)");
+        QTRY_COMPARE_WITH_TIMEOUT(ip->text(), QString("10.1.2.3"), 5000);
+        QCOMPARE(queue.Count(), 0);
+        QVERIFY(!queue.IsBusy());
+        QVERIFY(Clock::TickCount() - sentAt < 2500);
+        QCOMPARE(ConsoleLines(), (QStringList{"", stamp + " >> Send : (P99,0)", stamp + " >> Send : (P05,0)",
+                                              stamp + " << Read : (0123456789,P05,10.1.2.3,8888,CMNET,,)"}));
+        for (QWidget* b : CommandButtons())
+            QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
+        QCOMPARE(sim.ReceivedCommands(), (QList<QByteArray>{"(P99,0)", "(P05,0)"}));
+        QVERIFY(messages.isEmpty());
     }
 
     void DebugInfoShowsTheDebugWindowWithoutBlocking()
