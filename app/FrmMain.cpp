@@ -3,7 +3,6 @@
 #include "app/ComLed.h"
 #include "app/KeyFilters.h"
 #include "app/SegmentProgressBar.h"
-#include "app/WidgetDialogs.h"
 #include "core/AppError.h"
 #include "core/Clock.h"
 #include "core/DataFolder.h"
@@ -14,6 +13,7 @@
 #include "diag/LogLine.h"
 #include "geo/MapGroup.h"
 #include "i18n/Language.h"
+#include "params/ParamsFile.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -62,11 +62,11 @@ TFrmMain::TFrmMain(QWidget* parent) : QWidget(parent)
     setFont(font);
     FQueue.reset(new TCmdQueue(static_cast<ICmdQueueHost&>(*this), static_cast<IByteChannel&>(*this), this));
     BuildLayout();
+    ConnectParamsFiles();
     ConnectSerialLine();
     setFixedSize(973, 596);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    InstallWidgetDialogs(this);
     FormCreate();
 }
 
@@ -111,6 +111,9 @@ void TFrmMain::BuildLayout()
     QWidget* top = BuildTopPanel();
     top->setFixedHeight(105);
     root->addWidget(top);
+    // The bottom panel's buttons exist before the pages, which connect to them.
+    pnBtm = BuildBottomPanel();
+    pnBtm->setFixedHeight(43);
 
     rgbBar = new TSegmentProgressBar(this);
     rgbBar->setObjectName(QStringLiteral("rgbBar"));
@@ -136,8 +139,6 @@ void TFrmMain::BuildLayout()
     BuildGeoPage();
     BuildConsolePage();
 
-    pnBtm = BuildBottomPanel();
-    pnBtm->setFixedHeight(43);
     root->addWidget(pnBtm);
 }
 

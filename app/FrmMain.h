@@ -125,6 +125,14 @@ private:
     // and "All Open"; the texts are numbered even when the group is missing.
     void TranslateAlarmChoices(QWidget* radioGroup);
     void ApplyDebugWindowTexts();
+    // --- parameter files (app/FrmMainParams.cpp)
+    void ConnectParamsFiles();
+    QString ParamsFolder() const;
+public:
+    void btnSaveClick();
+    void btnLoadClick();
+    std::unique_ptr<class TParamsFile> ParamsFile;
+private:
     // --- communication log and console (app/FrmMainLog.cpp)
     void BuildConsolePage();
     void btnShowMsgClick();
