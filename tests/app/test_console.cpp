@@ -247,6 +247,9 @@ private slots:
         sim.SetState(state);
         QVERIFY(sim.Start());
         OpenPortTo(sim);
+        // The success tip stays away while the console page is the one shown.
+        window->cbTipOnOK->setChecked(true);
+        QCOMPARE(window->pgCtrl->currentWidget(), window->tsAdvOperation);
         auto* ip = window->findChild<QLineEdit*>("txtIPAddress");
         QVERIFY(ip);
         QVERIFY(ip->text() != "10.1.2.3");
