@@ -183,6 +183,15 @@ void TestMapMarkers::addingFilesAtEveryZoomWithoutTouchingTheMap()
              QStringLiteral("[0,1,1]"));
     QCOMPARE(Eval(QStringLiteral("mgr.getMarker(22.917922, 113.945618, 7) === __m")).toBool(), true);
     QCOMPARE(Eval(QStringLiteral("mgr.getMarker(22.917922, 113.945618, 11)")), QVariant());
+    // Positions on the world's edges stay inside the grid: 180 degrees east is column 0, the
+    // pole the last row.
+    QCOMPARE(EvalJson(QStringLiteral("(function () { var c = mgr.cellOf(90, 180, 10), d = mgr.cellOf(-90, -180, 10);"
+                                     " return [c.x, c.y, d.x, d.y]; })()")),
+             QStringLiteral("[0,0,0,255]"));
+    QCOMPARE(EvalJson(QStringLiteral("(function () { var e = new google.maps.Marker({ position: new google.maps.LatLng(-90, 180) });"
+                                     " mgr.addMarkers([e], 0); var found = mgr.getMarker(-90, 180, 19) === e; mgr.removeMarker(e);"
+                                     " return [found, mgr.getMarker(-90, 180, 19)]; })()")),
+             QStringLiteral("[true,null]"));
     // Removed from every level.
     Eval(QStringLiteral("mgr.removeMarker(__m)"));
     QCOMPARE(Eval(QStringLiteral("mgr.getMarker(22.917922, 113.945618, 7)")), QVariant());
