@@ -7,6 +7,7 @@
 #include "core/IniText.h"
 #include "core/Version.h"
 #include "diag/DebugMemo.h"
+#include "diag/LogView.h"
 #include "i18n/Language.h"
 
 #include <QAbstractButton>
@@ -15,9 +16,9 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -122,8 +123,8 @@ QByteArray ReadFile(const QString& path)
 
 QStringList LogLines(TFrmMain& window)
 {
-    auto* view = window.findChild<QPlainTextEdit*>(QStringLiteral("mm_Recv"));
-    return view ? view->toPlainText().split(QLatin1Char('\n')) : QStringList();
+    auto* view = window.findChild<TLogView*>(QStringLiteral("mm_Recv"));
+    return view ? view->Lines() : QStringList();
 }
 
 } // namespace
@@ -255,7 +256,10 @@ private slots:
         WriteFile(LocalePath("spanish.lng"), "[language]\r\n009=Abrir[&B]\r\n");
         {
             auto window = Start();
-            QCOMPARE(window->cbLanguage->currentText(), QString("english"));
+            // The list is made before the English catalogue is first written: only "spanish",
+            // and nothing selected, since the configured "english" is not in it.
+            QCOMPARE(window->cbLanguage->count(), 1);
+            QCOMPARE(window->cbLanguage->currentIndex(), -1);
             Choose(*window, "spanish");
             QCOMPARE(ConfiguredLanguage(), QString("spanish"));
             QCOMPARE(window->btn_Switch->text(), QString("Open[&O]")); // captions wait for the next start
@@ -346,7 +350,8 @@ private slots:
         window->Queue().QueueCmd(5, 0, false, QByteArray());
         window->Queue().StartCmdQueue(true);
         const QStringList lines = LogLines(*window);
-        QVERIFY2(!lines.isEmpty() && lines.last().endsWith(" >> Enviar : (P05,0)"), qPrintable(lines.join('|')));
+        QVERIFY2(!lines.isEmpty() && lines.last().endsWith(" >> Enviar : (P05,0)"),
+                 qPrintable(QString::number(lines.size()) + ": " + lines.join('|')));
 
         // The next message box: the low-battery check refuses before anything goes out, so the
         // button is enabled by hand instead of opening a port.
@@ -379,6 +384,45 @@ private slots:
         QCOMPARE(FMessages.size(), 1);
         QVERIFY(FMessages[0].Text.contains(SettingsFilePath()));
         QVERIFY(QFileInfo(SettingsFilePath() + "/x").isDir());
+    }
+
+    void shippedTranslationsFitTheCatalogue_data()
+    {
+        QTest::addColumn<QString>("path");
+        const QString folder = QFINDTESTDATA("../../locale");
+        QVERIFY(!folder.isEmpty());
+        const QStringList files = QDir(folder).entryList({"*.lng"}, QDir::Files, QDir::Name);
+        QVERIFY(!files.isEmpty());
+        for (const QString& f : files)
+            QTest::newRow(qPrintable(f)) << QDir(folder).filePath(f);
+    }
+
+    void shippedTranslationsFitTheCatalogue()
+    {
+        QFETCH(QString, path);
+        TIniText file;
+        QVERIFY(file.LoadFile(path));
+        const auto entries = file.SectionEntries("language");
+        QCOMPARE(entries.size(), Catalogue.size());
+        const QRegularExpression shortcut(QStringLiteral("(?<!&)&(?!&)"));
+        for (int i = 0; i < entries.size(); ++i) {
+            const QString& text = entries[i].second;
+            QCOMPARE(entries[i].first, QStringLiteral("%1").arg(i, 3, 10, QLatin1Char('0')));
+            QVERIFY2(!text.isEmpty(), qPrintable(entries[i].first));
+            // A shortcut where the English text has one, and "&&" kept as a shown "&".
+            QCOMPARE(text.count(shortcut), Catalogue[i].count(shortcut));
+            QCOMPARE(text.count("&&"), Catalogue[i].count("&&"));
+        }
+
+        // The program shows the file's 8-bit (UTF-8) texts.
+        WriteFile(LocalePath(QFileInfo(path).fileName()), ReadFile(path));
+        Start();
+        SetConfiguredLanguage(QFileInfo(path).completeBaseName());
+        auto window = Start();
+        QCOMPARE(window->btn_Switch->text(), entries[9].second);
+        QCOMPARE(window->windowTitle(), entries[95].second + "[" + GetVersionText() + "]");
+        QCOMPARE(window->pgCtrl->tabText(0), entries[18].second);
+        QVERIFY(FMessages.isEmpty());
     }
 
     void sourceTextsDifferingInCaseAreNumberedApart()
