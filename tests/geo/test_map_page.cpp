@@ -52,10 +52,12 @@ private slots:
     void mapDependentActionsRefuseBeforeTheFirstLoad();
     void startUpCreatesNoBrowser();
     void loadsFromTheMapHostAndMakesTheMap();
+    void unreachableMapHostStillLoadsThePage();
     void showAndHideGeoFence();
     void showFenceOnMapSendsTheTextsAndCentres();
     void drawingModeTakesTwoPointsAndReportsCorners();
     void latitudeLabelShowsTheHostFieldOnlyWithCtrlShift();
+    void hoveredLinkIsTheStatusText();
 };
 
 void TestMapPage::templateHasItsStructureAndFivePlaceholders()
@@ -265,6 +267,33 @@ void TestMapPage::loadsFromTheMapHostAndMakesTheMap()
     QCOMPARE(Eval(QStringLiteral("__fake.all('Map').length")).toInt(), 1);
 }
 
+void TestMapPage::unreachableMapHostStillLoadsThePage()
+{
+    // Port 1 on this machine refuses: the API script never arrives.
+    group->ed_googleurl->setText(QStringLiteral("127.0.0.1:1"));
+    group->CreateBrowserHost();
+    group->show();
+    group->LoadMapPage();
+    QVERIFY(group->MapLoaded);
+    QVERIFY(group->CheckMapLoaded());
+    QCOMPARE(Eval(QStringLiteral("typeof google")).toString(), QStringLiteral("undefined"));
+    // The page's functions are all defined all the same; those that need the API fail and are
+    // reported one by one, the others work.
+    QCOMPARE(Eval(QStringLiteral("[typeof MarkerManager, typeof LabelText, typeof showGeoFence, typeof CoordMapType].join()"))
+                 .toString(),
+             QStringLiteral("function,function,function,function"));
+    group->HideFencesOnMap();
+    QVERIFY(messages.isEmpty());
+    group->ShowFenceOnMap(TFenceCorners{114, 22.9, 114.5, 22.5}, 3, 0x0000FF, 0x0000FF);
+    QCOMPARE(messages.size(), 1);  // locateTo ignores its error
+    QCOMPARE(messages[0].Text, QStringLiteral("callJavaScript.showGeoFence(22.900000,114.000000,22.500000,114.500000,3,"
+                                              "\"#FF0000\",\"#FF0000\") google is not defined"));
+    group->EnterFenceSetting();
+    QVERIFY(group->FenceSettingActive());
+    QCOMPARE(messages.size(), 2);
+    QVERIFY(messages[1].Text.startsWith(QStringLiteral("callJavaScript.FenceEnterSetting(true) ")));
+}
+
 void TestMapPage::showAndHideGeoFence()
 {
     QVERIFY(LoadFakeMap(*group, *server));
@@ -400,6 +429,30 @@ void TestMapPage::latitudeLabelShowsTheHostFieldOnlyWithCtrlShift()
     QTest::mouseClick(group->lblMapLat, Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier);
     QTest::mouseClick(group->lblMapLat, Qt::RightButton, Qt::ControlModifier | Qt::ShiftModifier);
     QVERIFY(group->ed_googleurl->isHidden());
+}
+
+void TestMapPage::hoveredLinkIsTheStatusText()
+{
+    // The browser's status text is the address of the link under the mouse.
+    group->CreateBrowserHost();
+    group->show();
+    QWebEngineView* view = group->EnsureBrowser();
+    view->setFixedSize(640, 480);
+    QSignalSpy loaded(group.get(), &TMapGroup::MapPageLoaded);
+    view->setHtml(QStringLiteral("<html><body style=\"margin:0\"><a href=\"http://example.invalid/terms\""
+                                 " style=\"display:block;width:640px;height:240px\">terms</a></body></html>"));
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(view->focusProxy(), 5000);
+    // The renderer may miss the first moves while it starts; every try moves by one pixel so that
+    // each is a real move.
+    int wiggle = 0;
+    QTRY_COMPARE_WITH_TIMEOUT(
+        (QTest::mouseMove(view->focusProxy(), QPoint(100, 100 + (++wiggle % 2))), group->ed_web->text()),
+        QStringLiteral("http://example.invalid/terms"), 10000);
+    // Leaving the link clears it.
+    QTRY_COMPARE_WITH_TIMEOUT(
+        (QTest::mouseMove(view->focusProxy(), QPoint(100, 400 + (++wiggle % 2))), group->ed_web->text()), QString(),
+        10000);
 }
 
 QTEST_MAIN(TestMapPage)
