@@ -15,7 +15,8 @@ namespace {
 
 // Noise as it comes from a line that picks up interference: no frame start byte, but brackets
 // and commas that a careless parser could take for an answer.
-const QByteArray JunkBytes = QByteArray("\r\n\x00\xff(junk,P05,1)\x7f ~", 22);
+constexpr char JunkText[] = "\r\n\x00\xff(junk,P05,1)\x7f ~";
+const QByteArray JunkBytes(JunkText, sizeof JunkText - 1);
 
 // Answers that pile up while no port reads them are dropped beyond this.
 constexpr qsizetype MaxOutgoingBytes = 64 * 1024;
