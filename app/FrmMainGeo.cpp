@@ -4,6 +4,7 @@
 #include "geo/GeoFencePage.h"
 #include "geo/MapGroup.h"
 #include "params/ResponseDispatcher.h"
+#include "params/TmpHotSpotGroup.h"
 
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -15,7 +16,7 @@ void TFrmMain::BuildGeoPage()
     GeoPage = new TGeoFencePage(GeoFences, Queue(), tsGeo);
     layout->addWidget(GeoPage);
     // The temporary hot spot group belongs to the settings pages but sits at the top of this one.
-    GeoPage->PlaceHotSpotGroup(tsGeo->findChild<QWidget*>(QStringLiteral("gbTmpHotSpot")));
+    GeoPage->PlaceHotSpotGroup(gbTmpHotSpot);
 
     rgMap = GeoPage->rgMap;
     ed_MapLat = rgMap->ed_MapLat;

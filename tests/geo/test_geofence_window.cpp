@@ -101,6 +101,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanupTestCase();
+    void pageHoldsHotSpotOnTopAndMapOnTheRight();
     void readAllFillsEveryRowFromTheTracker();
     void saveChangesTheTrackersFence();
     void disableEmptiesTheTrackersFenceAndHidesDrawings();
@@ -150,6 +151,26 @@ void TestGeoFenceWindow::cleanupTestCase()
     sim.reset();
     server.reset();
     Dialogs::SetMessageHandler({});
+}
+
+void TestGeoFenceWindow::pageHoldsHotSpotOnTopAndMapOnTheRight()
+{
+    QWidget* hotSpot = w->tsGeo->findChild<QWidget*>(QStringLiteral("gbTmpHotSpot"));
+    QVERIFY(hotSpot);
+    QCOMPARE(hotSpot->parentWidget(), static_cast<QWidget*>(&Page()));
+    QVERIFY(hotSpot->isVisible());
+    const QWidget* fenceGroup = Page().gbGeoFence;
+    QVERIFY(hotSpot->geometry().bottom() < fenceGroup->geometry().top());
+    QCOMPARE(hotSpot->geometry().left(), fenceGroup->geometry().left());
+    // The map group takes the right half, beside both.
+    const QRect map = w->rgMap->geometry();
+    QVERIFY(map.left() > fenceGroup->geometry().right());
+    QVERIFY(qAbs(map.width() - Page().width() / 2) < 20);
+    QCOMPARE(w->ed_MapLat, w->rgMap->ed_MapLat);
+    QCOMPARE(w->ed_googleurl, w->rgMap->ed_googleurl);
+    // The four command buttons of the page follow the port: open here, so enabled.
+    for (const QPushButton* b : {Page().btn_GeoRead, Page().btn_GeoEdit, Page().btn_GeoDisable, Page().btn_GeoSetAll})
+        QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
 }
 
 void TestGeoFenceWindow::readAllFillsEveryRowFromTheTracker()
