@@ -198,7 +198,8 @@ QWidget* TFrmMain::BuildBottomPanel()
     btnReadAll = MakeButton(QStringLiteral("btnReadAll"), QStringLiteral("Read All [&A]"), panel);
     btnWriteAll = MakeButton(QStringLiteral("btnWriteAll"), QStringLiteral("Write All [&W]"), panel);
     btnDefault = MakeButton(QStringLiteral("btnDefault"), QStringLiteral("Factory Default [&D]"), panel);
-    btnDefault->setStyleSheet(QStringLiteral("color: red"));
+    // Red while it can be pressed; the usual grey while the command buttons are off.
+    btnDefault->setStyleSheet(QStringLiteral("QPushButton:enabled { color: red; }"));
     cbTipOnOK = new QCheckBox(QStringLiteral("show tip message"), panel);
     cbTipOnOK->setObjectName(QStringLiteral("cbTipOnOK"));
     cbTipOnOK->setChecked(true);
