@@ -220,28 +220,24 @@ TNext TCustomComPort::HandleLineEvents(TComThread& thread, const PosixSerial::TL
     } catch (const std::exception& e) {
         lost = QString::fromLocal8Bit(e.what());
     }
-    thread.InHandOver = false;
     // The handler may have closed (or closed and reopened) the port meanwhile.
-    if (&thread != FThread.get() || !FConnected)
+    const bool current = &thread == FThread.get() && FConnected;
+    if (current && !lost.isEmpty())
+        LoseLine(lost); // still inside this hand-over, so the thread is left to end on its own
+    thread.InHandOver = false;
+    if (!current || !lost.isEmpty())
         return TNext::Stop;
-    if (!lost.isEmpty()) {
-        CloseLostLine(lost);
-        return TNext::Stop;
-    }
     UpdateInputWatch();
     return TNext::Continue;
 }
 
-void TCustomComPort::CloseLostLine(const QString& message)
+void TCustomComPort::LoseLine(const QString& message)
 {
+    if (!FConnected || FClosing)
+        return;
     FClosing = true;
-    if (FThread) {
-        FThread->RequestStop();
-        // This runs inside the thread's hand-over: it cannot be waited for here.
-        connect(FThread.get(), &QThread::finished, this, &TCustomComPort::ReapEndedThreads, Qt::QueuedConnection);
-        FEndingThreads.push_back(std::move(FThread));
-    }
     PosixSerial::Purge(FHandle); // whatever is left of a dead line; errors are expected
+    StopEventThread();
     CloseHandleAndNotify();
     if (OnLineLost)
         OnLineLost(message);
@@ -275,8 +271,13 @@ int32_t TCustomComPort::WriteBytes(const QByteArray& bytes)
     // A write that runs out of time is a failure, not a short success: the caller would log a
     // command as sent that the tracker never got whole.
     if (const int error = PosixSerial::WriteAll(FHandle, bytes.constData(), bytes.size(), timeoutMs,
-                                                BaudRateValue(FBaudRate), written))
-        throw EComPort(TComError::WriteFailed, error);
+                                                BaudRateValue(FBaudRate), written)) {
+        const EComPort failure(TComError::WriteFailed, error);
+        // The device went away before its hang-up event was handled: close and report it now.
+        if (PosixSerial::IsLineGoneError(error))
+            LoseLine(failure.Message());
+        throw failure;
+    }
     return int32_t(written);
 }
 

@@ -76,8 +76,8 @@ private:
     // Takes what the driver holds into the receive buffer; false when the line is gone.
     bool DrainDriver(int& error);
     void UpdateInputWatch();
-    // Closes after the line was lost, while the event thread hands over its last event.
-    void CloseLostLine(const QString& message);
+    // Closes after the line was lost and reports it (once: a closed port reports nothing).
+    void LoseLine(const QString& message);
     void CloseHandleAndNotify();
     void NotifyLinks(bool connected);
 

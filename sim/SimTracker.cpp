@@ -44,6 +44,7 @@ bool TSimTracker::Start(QString* error)
     {
         std::lock_guard lock(FMutex);
         FHungUp = false;
+        FHangUpPending = false;
         FRunning = true;
         FAnswered = 0;
         FDevicePath = FPty.DevicePath();
@@ -227,12 +228,15 @@ void TSimTracker::HandleCommand(const QByteArray& command)
     {
         std::lock_guard lock(FMutex);
         FReceived.append(command);
+        if (FHangUpPending)
+            return; // about to hang up: no more answers
         faults = FFaults;
         answer = SimDevice::Answer(FState, command);
         if (answer.isEmpty() || faults.Silent)
             return;
         ++FAnswered;
         hangUp = faults.HangUpAfter > 0 && FAnswered >= faults.HangUpAfter;
+        FHangUpPending = hangUp;
     }
     QueueFrame(SimDevice::Malform(answer, faults.Malformed), faults, hangUp);
 }

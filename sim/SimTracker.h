@@ -78,6 +78,7 @@ private:
     QList<QByteArray> FReceived;
     int FAnswered = 0;
     bool FHungUp = false;
+    bool FHangUpPending = false; // the last answer before the hang-up has been queued
     bool FRunning = false;
     QString FDevicePath;
 

@@ -270,7 +270,10 @@ private slots:
         client.Port.OpenPort();
         QCOMPARE(client.Ask("(P01,0)"), QByteArray("(0123456789,P01,SIM-1.0.0)"));
         QCOMPARE(client.Ask("(P09,0)"), QByteArray("(0123456789,P09,300)"));
+        client.Send("(P10,0)"); // read, but not answered: the line is about to go
         QTRY_COMPARE_WITH_TIMEOUT(client.Lost.size(), 1, 3000);
+        QCOMPARE(sim.ReceivedCommands().size(), 3);
+        QCOMPARE(client.Payloads.size(), 2);
         QVERIFY(sim.HungUp());
         QVERIFY(!sim.IsRunning());
         QVERIFY(!client.Port.Connected());
