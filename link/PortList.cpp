@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace {
@@ -16,6 +17,38 @@ QString DeviceIdentity(const QString& device)
 {
     const QString canonical = QFileInfo(device).canonicalFilePath();
     return canonical.isEmpty() ? device : canonical;
+}
+
+// Paths in natural order: /dev/ttyUSB2 before /dev/ttyUSB10, so that adding a tenth adapter
+// does not renumber the second.
+bool NaturalLess(const QString& a, const QString& b)
+{
+    qsizetype i = 0;
+    qsizetype j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            qsizetype ei = i;
+            qsizetype ej = j;
+            while (ei < a.size() && a[ei].isDigit())
+                ++ei;
+            while (ej < b.size() && b[ej].isDigit())
+                ++ej;
+            const QString na = a.mid(i, ei - i).remove(QRegularExpression(QStringLiteral("^0+(?=.)")));
+            const QString nb = b.mid(j, ej - j).remove(QRegularExpression(QStringLiteral("^0+(?=.)")));
+            if (na.size() != nb.size())
+                return na.size() < nb.size();
+            if (na != nb)
+                return na < nb;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        if (a[i] != b[j])
+            return a[i] < b[j];
+        ++i;
+        ++j;
+    }
+    return a.size() - i < b.size() - j;
 }
 
 bool IsRealUart(const QDir& node)
@@ -58,7 +91,7 @@ void TPortList::Build(const TIniText& settings, const QStringList& present)
     for (const QString& device : present)
         if (NumberOf(device) == 0 && !unnamed.contains(device))
             unnamed << device;
-    unnamed.sort();
+    std::sort(unnamed.begin(), unnamed.end(), NaturalLess);
     for (const QString& device : unnamed)
         Insert({FirstFreeNumber(), device});
 }
@@ -129,6 +162,6 @@ QStringList PresentSerialDevices(const QString& sysClassTty, const QString& devF
             continue;
         devices << QDir(devFolder).filePath(name);
     }
-    devices.sort();
+    std::sort(devices.begin(), devices.end(), NaturalLess);
     return devices;
 }

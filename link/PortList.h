@@ -14,8 +14,8 @@ struct TPortEntry {
 
 // Port numbers on a system without numbered COM devices. The settings file's section "ports"
 // names devices by number ("3=/dev/ttyUSB0"); serial devices that are present and that no entry
-// names take the free numbers from 1 upwards, in the sorted order of their paths, so that the
-// same devices get the same numbers from run to run.
+// names take the free numbers from 1 upwards, in the natural order of their paths (ttyUSB2
+// before ttyUSB10), so that the same devices get the same numbers from run to run.
 class TPortList {
 public:
     static constexpr const char* SettingsSection = "ports";

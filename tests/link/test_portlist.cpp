@@ -51,6 +51,7 @@ private slots:
         TFakeSysfs sys;
         QVERIFY(sys.Root.isValid());
         sys.AddTty("ttyUSB1");
+        sys.AddTty("ttyUSB10");
         sys.AddTty("ttyUSB0");
         sys.AddTty("ttyACM0");
         sys.AddTty("ttyS0", "port", "4");           // a 16550A behind it
@@ -61,7 +62,7 @@ private slots:
         sys.AddTty("console");
         sys.AddTty("ptmx");
         QCOMPARE(PresentSerialDevices(sys.ClassTty(), "/dev"),
-                 QStringList({"/dev/ttyACM0", "/dev/ttyAMA0", "/dev/ttyS0", "/dev/ttyUSB0", "/dev/ttyUSB1"}));
+                 QStringList({"/dev/ttyACM0", "/dev/ttyAMA0", "/dev/ttyS0", "/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB10"}));
         QCOMPARE(PresentSerialDevices(sys.Root.filePath("missing"), "/dev"), QStringList());
     }
 
@@ -87,6 +88,9 @@ private slots:
             << QByteArray() << QStringList({"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyACM0"})
             << "1=/dev/ttyACM0 2=/dev/ttyUSB0 3=/dev/ttyUSB1";
         QTest::newRow("nothing present, nothing named") << QByteArray() << QStringList() << "";
+        QTest::newRow("numbers in paths count as numbers")
+            << QByteArray() << QStringList({"/dev/ttyUSB10", "/dev/ttyUSB2", "/dev/ttyACM0", "/dev/ttyUSB1"})
+            << "1=/dev/ttyACM0 2=/dev/ttyUSB1 3=/dev/ttyUSB2 4=/dev/ttyUSB10";
     }
     void numbersFromSettingsAndPresentDevices()
     {
