@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QApplication>
+#include <QDir>
 
 namespace {
 
@@ -38,7 +39,10 @@ void InstallWidgetDialogs()
     });
     Dialogs::SetFileHandler([](const TFileRequest& r) {
         QWidget* parent = QApplication::activeWindow();
-        return r.Save ? QFileDialog::getSaveFileName(parent, r.Caption, r.Folder, QtFilter(r.Filter))
-                      : QFileDialog::getOpenFileName(parent, r.Caption, r.Folder, QtFilter(r.Filter));
+        const QString start = r.FileName.isEmpty() ? r.Folder : QDir(r.Folder).filePath(r.FileName);
+        const QFileDialog::Options options =
+            r.ConfirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
+        return r.Save ? QFileDialog::getSaveFileName(parent, r.Caption, start, QtFilter(r.Filter), nullptr, options)
+                      : QFileDialog::getOpenFileName(parent, r.Caption, start, QtFilter(r.Filter));
     });
 }

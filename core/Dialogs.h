@@ -18,6 +18,8 @@ struct TFileRequest {
     bool Save = false;  // false: open dialog
     QString Caption;
     QString Folder;     // initial folder
+    QString FileName;   // name offered first, inside Folder (may be empty)
+    bool ConfirmOverwrite = true; // a save dialog asks before choosing an existing file
     QString Filter;     // in the "description|pattern" form, e.g. "config file(*.cfg)|*.cfg"
 };
 

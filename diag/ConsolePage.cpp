@@ -97,8 +97,11 @@ void TConsolePage::btn_AdvOper_CmdSaveClick()
     TFileRequest request;
     request.Save = true;
     // The name offered first, in the program's folder; the dialog keeps whatever extension
-    // the user types and adds none.
-    request.Folder = AppDataPath(QString::fromLatin1(DefaultSaveName));
+    // the user types and adds none. The saved file's name gains a time stamp, so choosing an
+    // existing name overwrites nothing and needs no question.
+    request.Folder = AppDataFolder();
+    request.FileName = QString::fromLatin1(DefaultSaveName);
+    request.ConfirmOverwrite = false;
     request.Filter = QStringLiteral("TXT DOC|*.txt");
     const QString chosen = Dialogs::AskFileName(request);
     if (chosen.isEmpty())

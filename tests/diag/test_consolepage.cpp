@@ -306,7 +306,8 @@ private slots:
         QCOMPARE(asked.size(), 1);
         QVERIFY(asked.first().Save);
         QCOMPARE(asked.first().Filter, QString("TXT DOC|*.txt"));
-        QVERIFY(asked.first().Folder.endsWith("Tovrik_Result"));
+        QCOMPARE(asked.first().FileName, QString("Tovrik_Result"));
+        QVERIFY(!asked.first().ConfirmOverwrite);
         QFile saved(dir.filePath("Tovrik_Result240131 235958.TXT"));
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll(), QByteArray("\r\na >> Send : (P05,0)\r\nb << Read : (1,P05)\r\n"));
