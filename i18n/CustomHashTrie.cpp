@@ -24,13 +24,13 @@ TCustomTreeItem::~TCustomTreeItem()
 
 void TCustomTreeItem::Clear()
 {
-    for (TCustomItem*& slot : Slots) {
-        if (!slot)
+    for (TSlot& slot : Slots) {
+        if (slot.IsEmpty())
             continue;
-        if (slot->Kind == TreeKind) {
-            delete static_cast<TCustomTreeItem*>(slot);
+        if (slot.IsTree()) {
+            delete slot.Tree();
         } else {
-            auto* head = static_cast<TCustomLinkedItem*>(slot);
+            TCustomLinkedItem* head = slot.Chain();
             for (TCustomLinkedItem* item = head; item; item = item->Next) {
                 try {
                     Owner->DestroyItem(item->Key, item->Value);
@@ -40,23 +40,23 @@ void TCustomTreeItem::Clear()
             }
             delete head;
         }
-        slot = nullptr;
+        slot.SetEmpty();
     }
 }
 
 void TCustomTreeItem::DropAll()
 {
-    for (TCustomItem*& slot : Slots) {
-        if (!slot)
+    for (TSlot& slot : Slots) {
+        if (slot.IsEmpty())
             continue;
-        if (slot->Kind == TreeKind) {
-            auto* child = static_cast<TCustomTreeItem*>(slot);
+        if (slot.IsTree()) {
+            TCustomTreeItem* child = slot.Tree();
             child->DropAll();
             delete child;
         } else {
-            delete static_cast<TCustomLinkedItem*>(slot);
+            delete slot.Chain();
         }
-        slot = nullptr;
+        slot.SetEmpty();
     }
 }
 
@@ -71,8 +71,7 @@ TCustomHashTrie::~TCustomHashTrie()
 
 void TCustomHashTrie::Clear()
 {
-    FLastKey.clear();
-    FLastValue = nullptr;
+    FLast = nullptr;
     FList.clear();
     FRoot->Clear();
     FCount = 0;
@@ -92,16 +91,13 @@ TCustomLinkedItem* TCustomHashTrie::Locate(std::string_view key, uint32_t h) con
     const uint32_t fullHash = h;
     const TCustomTreeItem* node = FRoot.get();
     for (;;) {
-        const TCustomItem* slot = node->Slots[h & 0xFF];
-        if (!slot)
-            return nullptr;
-        if (slot->Kind == TCustomItem::TreeKind) {
-            node = static_cast<const TCustomTreeItem*>(slot);
+        const TSlot& slot = node->Slots[h & 0xFF];
+        if (slot.IsTree()) {
+            node = slot.Tree();
             h = RotateRight(h, 8);
             continue;
         }
-        for (auto* item = const_cast<TCustomLinkedItem*>(static_cast<const TCustomLinkedItem*>(slot)); item;
-             item = item->Next)
+        for (TCustomLinkedItem* item = slot.Chain(); item; item = item->Next)
             if (item->Hash == fullHash && SameKey(item->Key, key))
                 return item;
         return nullptr;
@@ -110,13 +106,12 @@ TCustomLinkedItem* TCustomHashTrie::Locate(std::string_view key, uint32_t h) con
 
 void* TCustomHashTrie::FindKey(std::string_view key)
 {
-    if (FLastValue && SameKey(key, FLastKey))
-        return FLastValue;
+    if (FLast && FLast->Value && SameKey(key, FLast->Key))
+        return FLast->Value;
     TCustomLinkedItem* item = Locate(key, HashOf(key));
     if (!item || !item->Value)
         return nullptr;
-    FLastKey.assign(key.data(), key.size());
-    FLastValue = item->Value;
+    FLast = item;
     return item->Value;
 }
 
@@ -127,50 +122,53 @@ void TCustomHashTrie::AddKey(std::string_view key, void* value)
     // so that Count and the list never hold one key twice.
     if (Locate(key, h))
         throw EAssertionFailed("重复的关键字 [" + std::string(key) + "]");
-    std::string copy(key);
+    auto* item = new TCustomLinkedItem(std::string(key), h, value, nullptr);
     ++FCount;
-    InsertIntoNode(FRoot.get(), std::move(copy), h, value, h);
+    InsertIntoNode(FRoot.get(), item, h);
     if (FKeepList)
         FList.push_back(value);
 }
 
-void TCustomHashTrie::InsertIntoNode(TCustomTreeItem* node, std::string key, uint32_t fullHash, void* value,
-                                     uint32_t h)
+void TCustomHashTrie::InsertIntoNode(TCustomTreeItem* node, TCustomLinkedItem* item, uint32_t h)
 {
     for (;;) {
-        TCustomItem*& slot = node->Slots[h & 0xFF];
-        if (!slot) {
-            slot = new TCustomLinkedItem(std::move(key), fullHash, value, nullptr);
+        TSlot& slot = node->Slots[h & 0xFF];
+        if (slot.IsEmpty()) {
+            item->Next = nullptr;
+            slot.SetChain(item);
             return;
         }
-        if (slot->Kind == TCustomItem::TreeKind) {
-            node = static_cast<TCustomTreeItem*>(slot);
+        if (slot.IsTree()) {
+            node = slot.Tree();
             h = RotateRight(h, 8);
             continue;
         }
-        auto* head = static_cast<TCustomLinkedItem*>(slot);
+        TCustomLinkedItem* head = slot.Chain();
         int walked = 0;
-        for (TCustomLinkedItem* item = head; item; item = item->Next, ++walked) {
-            if (item->Hash == fullHash && SameKey(item->Key, key)) {
-                item->Value = value; // the earlier value is not released
+        for (TCustomLinkedItem* other = head; other; other = other->Next, ++walked) {
+            if (other->Hash == item->Hash && SameKey(other->Key, item->Key)) {
+                other->Value = item->Value; // the earlier value is not released
+                item->Next = nullptr;
+                delete item;
                 return;
             }
         }
         if (walked < MaxChainLength || node->Level >= DeepestLevel) {
-            slot = new TCustomLinkedItem(std::move(key), fullHash, value, head);
+            item->Next = head;
+            slot.SetChain(item);
             return;
         }
-        // The chain is full: move it, and the new item, one level down. Each item's place there
-        // comes from its key's hash, rotated for the child's level.
+        // The chain is full: move its items, and the new one, one level down. Each item's place
+        // there comes from its key's hash, rotated for the child's level.
         auto* child = new TCustomTreeItem(this, node->Level + 1);
         const unsigned childShift = 8u * static_cast<unsigned>(child->Level);
-        for (TCustomLinkedItem* item = head; item; item = item->Next) {
-            const uint32_t itemHash = HashOf(item->Key);
-            InsertIntoNode(child, std::move(item->Key), itemHash, item->Value, RotateRight(itemHash, childShift));
+        slot.SetTree(child);
+        for (TCustomLinkedItem* moving = head; moving;) {
+            TCustomLinkedItem* next = moving->Next;
+            InsertIntoNode(child, moving, RotateRight(HashOf(moving->Key), childShift));
+            moving = next;
         }
-        InsertIntoNode(child, std::move(key), fullHash, value, RotateRight(h, 8));
-        delete head;
-        slot = child;
+        InsertIntoNode(child, item, RotateRight(h, 8));
         return;
     }
 }

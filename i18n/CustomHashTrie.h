@@ -63,13 +63,14 @@ protected:
 private:
     // The chain item holding the key, or nullptr.
     TCustomLinkedItem* Locate(std::string_view key, uint32_t h) const;
-    // Inserts below the node; h is the full hash rotated for the node's level.
-    void InsertIntoNode(TCustomTreeItem* node, std::string key, uint32_t fullHash, void* value, uint32_t h);
+    // Links a chain item in below the node; h is the item's hash rotated for the node's level.
+    // Items are moved between levels, never copied, so a remembered item stays valid.
+    void InsertIntoNode(TCustomTreeItem* node, TCustomLinkedItem* item, uint32_t h);
 
     std::unique_ptr<TCustomTreeItem> FRoot;
     int32_t FCount = 0;
     bool FKeepList;
     std::vector<void*> FList;
-    std::string FLastKey;
-    void* FLastValue = nullptr;
+    // The last successful lookup: its item holds the last key and the last value.
+    const TCustomLinkedItem* FLast = nullptr;
 };

@@ -10,7 +10,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QVarLengthArray>
 
 #include <memory>
 #include <string_view>
@@ -50,21 +49,22 @@ public:
     {
         const qsizetype size = text.size();
         const QChar* chars = text.constData();
-        for (qsizetype i = 0; i < size; ++i) {
-            const char16_t c = chars[i].unicode();
-            if (c >= 0x80) {
-                FHeap = text.toUtf8();
-                FView = std::string_view(FHeap.constData(), static_cast<size_t>(FHeap.size()));
+        if (size <= qsizetype(sizeof FStack)) {
+            qsizetype i = 0;
+            for (; i < size && chars[i].unicode() < 0x80; ++i)
+                FStack[i] = static_cast<char>(chars[i].unicode());
+            if (i == size) {
+                FView = std::string_view(FStack, static_cast<size_t>(size));
                 return;
             }
-            FStack.append(static_cast<char>(c));
         }
-        FView = std::string_view(FStack.constData(), static_cast<size_t>(FStack.size()));
+        FHeap = text.toUtf8();
+        FView = std::string_view(FHeap.constData(), static_cast<size_t>(FHeap.size()));
     }
     std::string_view View() const { return FView; }
 
 private:
-    QVarLengthArray<char, 128> FStack;
+    char FStack[128];
     QByteArray FHeap;
     std::string_view FView;
 };

@@ -66,7 +66,8 @@ int ChainLength(const TCustomItem* slot)
 void Measure(const TCustomTreeItem& node, int& deepest, int& longest)
 {
     deepest = std::max(deepest, int(node.Level));
-    for (const TCustomItem* slot : node.Slots) {
+    for (const TSlot& s : node.Slots) {
+        const TCustomItem* slot = s.Item();
         if (!slot)
             continue;
         if (slot->Kind == TCustomItem::TreeKind)
@@ -138,6 +139,25 @@ void TestHashTrie::textHash()
 
 void TestHashTrie::foldedHash()
 {
+    // The hash is computed several bytes at a time: every length and every byte value agrees with
+    // the byte-after-byte definition.
+    std::mt19937 random(7);
+    for (int length = 0; length <= 70; ++length) {
+        std::string text;
+        for (int i = 0; i < length; ++i)
+            text += char(random() & 0xFF);
+        uint32_t h = 0;
+        for (char c : text)
+            h = h * 131u + static_cast<unsigned char>(c);
+        QCOMPARE(TextHash(text), h & 0x7FFFFFFFu);
+    }
+    QCOMPARE(TextHash(std::string(64, '\xff')), [] {
+        uint32_t h = 0;
+        for (int i = 0; i < 64; ++i)
+            h = h * 131u + 255u;
+        return h & 0x7FFFFFFFu;
+    }());
+
     // Folded: all letters lower case, then the first character upper case.
     QCOMPARE(FoldedTextHash("read"), TextHash("Read"));
     QCOMPARE(FoldedTextHash("READ"), TextHash("Read"));
@@ -169,23 +189,25 @@ void TestHashTrie::fullChainSplitsIntoLevelOne()
     TStringHashTrie trie(true, true, TStringHashTrie::OwnsNothing);
     for (int i = 0; i < 7; ++i)
         trie.Add(keys[i], Tag(i + 1));
-    QCOMPARE(ChainLength(trie.Root().Slots[low]), 7);
+    QCOMPARE(ChainLength(trie.Root().Slots[low].Item()), 7);
 
     trie.Add(keys[7], Tag(8));
-    const TCustomItem* slot = trie.Root().Slots[low];
+    const TCustomItem* slot = trie.Root().Slots[low].Item();
     QVERIFY(slot);
     QCOMPARE(int(slot->Kind), int(TCustomItem::TreeKind));
+    QVERIFY(trie.Root().Slots[low].IsTree());
     const auto* child = static_cast<const TCustomTreeItem*>(slot);
     QCOMPARE(child->Level, 1);
     int held = 0;
-    for (const TCustomItem* s : child->Slots)
-        if (s) {
-            QCOMPARE(ChainLength(s), 1); // bits 8-15 differ: one key per slot
+    for (const TSlot& s : child->Slots)
+        if (!s.IsEmpty()) {
+            QVERIFY(!s.IsTree());
+            QCOMPARE(ChainLength(s.Item()), 1); // bits 8-15 differ: one key per slot
             ++held;
         }
     QCOMPARE(held, 8);
     for (int i = 0; i < 8; ++i) {
-        QCOMPARE(child->Slots[(TextHash(keys[i]) >> 8) & 0xFF] != nullptr, true);
+        QVERIFY(!child->Slots[(TextHash(keys[i]) >> 8) & 0xFF].IsEmpty());
         QCOMPARE(trie.Find(keys[i]), Tag(i + 1));
     }
     QCOMPARE(trie.Count(), 8);
@@ -277,8 +299,8 @@ void TestHashTrie::clearForgetsEverything()
     QCOMPARE(trie.FindInt(42), nullptr);
     QCOMPARE(trie.Find("42"), nullptr);
     QVERIFY_THROWS_EXCEPTION(EListError, trie.Item(0));
-    for (const TCustomItem* slot : trie.Root().Slots)
-        QVERIFY(!slot);
+    for (const TSlot& slot : trie.Root().Slots)
+        QVERIFY(slot.IsEmpty());
 
     // The table is usable again, and its list starts afresh.
     trie.AddInt(Tag(7), 42);

@@ -72,11 +72,23 @@ private slots:
         QCOMPARE(SourceText(2), QString("read"));
         QCOMPARE(SourceText(3), QString());
 
-        WriteFile(LocalePath("test.lng"), "[language]\r\n000=Leer\r\n002=leer minúsculas\r\n");
+        // Texts beyond plain short ASCII: long, and with letters outside ASCII.
+        const QString longText(300, QLatin1Char('x'));
+        const QString umlaut = QString::fromUtf8("Größe");
+        QCOMPARE(Translate(longText), longText);
+        QCOMPARE(Translate(umlaut), umlaut);
+        QCOMPARE(Translate(longText), longText);
+        QCOMPARE(Translate(umlaut), umlaut);
+        QCOMPARE(SourceTextCount(), 5);
+        QCOMPARE(SourceText(3), longText);
+        QCOMPARE(SourceText(4), umlaut);
+
+        WriteFile(LocalePath("test.lng"), "[language]\r\n000=Leer\r\n002=leer minúsculas\r\n004=Gr\xc3\xb6\xc3\x9f" "e!\r\n");
         LoadLanguage("test");
         QCOMPARE(Translate("Read"), QString("Leer"));
         QCOMPARE(Translate("read"), QString::fromUtf8("leer minúsculas"));
         QCOMPARE(Translate("Write"), QString("Write"));
+        QCOMPARE(Translate(umlaut), QString::fromUtf8("Größe!"));
     }
 
     void languageFileRules_data()
