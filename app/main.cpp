@@ -1,10 +1,14 @@
 #include "app/FrmMain.h"
 #include "app/WidgetDialogs.h"
+#include "core/DataFolder.h"
 #include "core/Dialogs.h"
+#include "core/Version.h"
 #include "sim/SimTracker.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -12,18 +16,57 @@ namespace {
 // What the command line asks of this run.
 struct TCommandLine {
     bool Simulate = false; // a simulated tracker on a pseudo-terminal, listed and selected
+    QString DataFolder;    // where the settings file, "param" and "locale" live; empty: default
 };
 
-TCommandLine ParseCommandLine(const QCoreApplication& app)
+// Reads the arguments before any window exists, so that --help and --version work without a
+// display. Returns an exit code when the program should end at once, -1 to go on.
+int ParseCommandLine(int argc, char* argv[], TCommandLine& line)
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Configures a Tovrik GPS tracker over a serial line."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the program version and exit."));
     const QCommandLineOption simulate(QStringLiteral("simulate"),
                                       QStringLiteral("Start a simulated tracker and select its port."));
-    parser.addOption(simulate);
-    parser.process(app); // an unknown option ends the program with a message
-    TCommandLine line;
+    const QCommandLineOption dataFolder(QStringLiteral("data-folder"),
+                                        QStringLiteral("Keep the settings file, \"param\" and \"locale\" in <folder>."),
+                                        QStringLiteral("folder"));
+    parser.addOptions({help, version, simulate, dataFolder});
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "tovrik-assistant: %s\nTry 'tovrik-assistant --help'.\n",
+                     parser.errorText().toLocal8Bit().constData());
+        return 2;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "tovrik-assistant: unexpected argument '%s'\nTry 'tovrik-assistant --help'.\n",
+                     parser.positionalArguments().first().toLocal8Bit().constData());
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        std::printf("Usage: tovrik-assistant [options]\n%s\n\nOptions:\n", qPrintable(parser.applicationDescription()));
+        for (const QCommandLineOption* o : {&help, &version, &simulate, &dataFolder}) {
+            QStringList names;
+            for (const QString& n : o->names())
+                names << (n.size() == 1 ? "-" : "--") + n;
+            QString left = names.join(QStringLiteral(", "));
+            if (!o->valueName().isEmpty())
+                left += " <" + o->valueName() + ">";
+            std::printf("  %-28s %s\n", qPrintable(left), qPrintable(o->description()));
+        }
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("Tovrik Assistant %s\n", qPrintable(GetVersionText()));
+        return 0;
+    }
     line.Simulate = parser.isSet(simulate);
-    return line;
+    line.DataFolder = parser.value(dataFolder);
+    return -1;
 }
 
 // A tracker in this process for trying the program without hardware; null when the system
@@ -43,8 +86,14 @@ std::unique_ptr<TSimTracker> StartSimulatedTracker()
 
 int main(int argc, char* argv[])
 {
+    TCommandLine commandLine;
+    if (const int exitCode = ParseCommandLine(argc, argv, commandLine); exitCode >= 0)
+        return exitCode;
     QApplication app(argc, argv);
-    const TCommandLine commandLine = ParseCommandLine(app);
+    if (!commandLine.DataFolder.isEmpty()) {
+        QDir().mkpath(commandLine.DataFolder);
+        SetAppDataFolder(QDir(commandLine.DataFolder).absolutePath());
+    }
     InstallWidgetDialogs();
     // Made before the window, so that it outlives the port that talks to it.
     std::unique_ptr<TSimTracker> tracker;
