@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <random>
 #include <string>
 #include <unordered_map>
@@ -136,6 +137,42 @@ void BM_UnorderedMapFind10k(benchmark::State& state)
     }
 }
 BENCHMARK(BM_UnorderedMapFind10k);
+
+// The two tables in turns of one round over all keys each, so that both see the same machine
+// load (the build machine is shared): the counters give each one's time per lookup and the ratio.
+void BM_TrieVsUnorderedMapInTurns(benchmark::State& state)
+{
+    const auto keys = Keys(10000);
+    TStringHashTrie trie(true, false, TStringHashTrie::OwnsNothing);
+    std::unordered_map<std::string, void*> map;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        trie.Add(keys[i], reinterpret_cast<void*>(i + 1));
+        map.emplace(keys[i], reinterpret_cast<void*>(i + 1));
+    }
+    const auto order = LookupOrder(keys.size());
+    using Clock = std::chrono::steady_clock;
+    Clock::duration trieTime{}, mapTime{};
+    for (auto _ : state) {
+        auto start = Clock::now();
+        for (size_t i : order)
+            benchmark::DoNotOptimize(trie.Find(keys[i]));
+        auto middle = Clock::now();
+        for (size_t i : order) {
+            auto it = map.find(keys[i]);
+            benchmark::DoNotOptimize(it == map.end() ? nullptr : it->second);
+        }
+        auto end = Clock::now();
+        trieTime += middle - start;
+        mapTime += end - middle;
+    }
+    const double lookups = double(state.iterations()) * double(order.size());
+    const double trieNs = std::chrono::duration<double, std::nano>(trieTime).count() / lookups;
+    const double mapNs = std::chrono::duration<double, std::nano>(mapTime).count() / lookups;
+    state.counters["trie_ns"] = trieNs;
+    state.counters["map_ns"] = mapNs;
+    state.counters["ratio"] = trieNs / mapNs;
+}
+BENCHMARK(BM_TrieVsUnorderedMapInTurns)->Unit(benchmark::kMillisecond);
 
 void BM_TrieAdd10k(benchmark::State& state)
 {
