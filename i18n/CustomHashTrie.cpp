@@ -108,6 +108,11 @@ void* TCustomHashTrie::FindKey(std::string_view key)
 {
     if (FLast && FLast->Value && SameKey(key, FLast->Key))
         return FLast->Value;
+    return FindKeyByHash(key);
+}
+
+void* TCustomHashTrie::FindKeyByHash(std::string_view key)
+{
     TCustomLinkedItem* item = Locate(key, HashOf(key));
     if (!item || !item->Value)
         return nullptr;

@@ -59,6 +59,11 @@ protected:
     void AddKey(std::string_view key, void* value);
     // The stored value or nullptr; remembers a successful lookup.
     void* FindKey(std::string_view key);
+    // FindKey without the remembered lookup: for a subclass that has compared the remembered
+    // key itself.
+    void* FindKeyByHash(std::string_view key);
+    // The item of the last successful lookup (its key and value), or nullptr.
+    const TCustomLinkedItem* LastFound() const { return FLast; }
 
 private:
     // The chain item holding the key, or nullptr.

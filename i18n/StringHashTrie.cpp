@@ -98,7 +98,15 @@ TStringHashTrie::~TStringHashTrie()
 
 void TStringHashTrie::Add(std::string_view key, void* value) { AddKey(key, value); }
 
-void* TStringHashTrie::Find(std::string_view key) { return FindKey(key); }
+void* TStringHashTrie::Find(std::string_view key)
+{
+    // The remembered lookup is the common case (the same word translated again, a log line
+    // after another): compared here directly rather than through the virtual SameKey.
+    const TCustomLinkedItem* last = LastFound();
+    if (last && last->Value && SameText(key, last->Key))
+        return last->Value;
+    return FindKeyByHash(key);
+}
 
 void TStringHashTrie::AddInt(void* value, int64_t number)
 {
@@ -109,7 +117,7 @@ void TStringHashTrie::AddInt(void* value, int64_t number)
 void* TStringHashTrie::FindInt(int64_t number)
 {
     char buffer[24];
-    return FindKey(DecimalText(number, buffer));
+    return Find(DecimalText(number, buffer));
 }
 
 uint32_t TStringHashTrie::HashOf(std::string_view key) const { return FHashFunction(key); }
@@ -127,7 +135,9 @@ void TStringHashTrie::DestroyItem(std::string& key, void*& value)
         std::free(released);
 }
 
-bool TStringHashTrie::SameKey(std::string_view a, std::string_view b) const
+bool TStringHashTrie::SameKey(std::string_view a, std::string_view b) const { return SameText(a, b); }
+
+bool TStringHashTrie::SameText(std::string_view a, std::string_view b) const
 {
     if (a.size() != b.size())
         return false;

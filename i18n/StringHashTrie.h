@@ -64,6 +64,9 @@ public:
     bool SameKey(std::string_view a, std::string_view b) const override;
 
 private:
+    // Key equality by the table's case rule, without a virtual call.
+    bool SameText(std::string_view a, std::string_view b) const;
+
     bool FCaseSensitive;
     uint8_t FValueOwnership;
     uint32_t (*FHashFunction)(std::string_view);
