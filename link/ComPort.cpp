@@ -86,6 +86,14 @@ void TCustomComPort::OpenPort()
         FConnected = false;
         throw EComPort(TComError::SetStateFailed, error);
     }
+    // Bytes that waited in the driver since before this open (a late answer to the last
+    // connection) must not join the first frame of this one.
+    if (const int purgeError = PosixSerial::Purge(FHandle)) {
+        PosixSerial::CloseDevice(FHandle);
+        FHandle = PosixSerial::InvalidHandle;
+        FConnected = false;
+        throw EComPort(TComError::PurgeFailed, purgeError);
+    }
     int wake = PosixSerial::InvalidHandle;
     if (const int wakeError = PosixSerial::CreateWakeHandle(wake)) {
         PosixSerial::CloseDevice(FHandle);

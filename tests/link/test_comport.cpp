@@ -187,6 +187,20 @@ private slots:
         QCOMPARE(payload, QByteArray("(0123456789,P12,-60)"));
     }
 
+    void bytesFromBeforeTheOpenAreDiscarded()
+    {
+        TPseudoTerminal pty;
+        QVERIFY(pty.Open());
+        TPortProbe probe(pty.DevicePath());
+        // A late answer to an earlier connection waits in the driver while no port is open.
+        QVERIFY(pty.Write(EncodeFrame("(0123456789,P09,300)")));
+        probe.Port.OpenPort();
+        const QByteArray fresh = EncodeFrame("(0123456789,P10,20)");
+        QVERIFY(pty.Write(fresh));
+        QTRY_COMPARE_WITH_TIMEOUT(probe.Received.size(), fresh.size(), 5000);
+        QCOMPARE(probe.Received, fresh);
+    }
+
     void idleOpenPortCostsNoCpu()
     {
         TPseudoTerminal pty;
