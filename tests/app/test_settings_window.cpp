@@ -2,6 +2,7 @@
 // simulated tracker on a real pseudo-terminal: the command button set around exchanges, Read All
 // and Write All end to end, the checks and the mended faults, the status query and the animation.
 #include "app/FrmMain.h"
+#include "app/SegmentProgressBar.h"
 #include "core/DataFolder.h"
 #include "core/Dialogs.h"
 #include "params/AlarmPage.h"
@@ -274,8 +275,10 @@ private slots:
         Button(*w, "btnCenterNumberSet")->click();
         QCOMPARE(messages.size(), 5);
         QVERIFY(messages[4].Text.contains(QStringLiteral("\"Another Name\"")));
-        // Nothing reached the tracker.
-        QTest::qWait(0);
+        // No exchange was started (the progress bar still has its start-up total of 1), so
+        // nothing reached the tracker.
+        QCOMPARE(w->rgbBar->TotalParts(), 1);
+        QVERIFY(!w->Queue().IsBusy());
         QVERIFY(sim->ReceivedCommands().isEmpty());
         QVERIFY(CommandButtonsAre(*w, true));
     }
