@@ -87,7 +87,8 @@ private slots:
         for (int i = 0; i < 100; ++i) {
             probe.Port.OpenPort();
             QVERIFY(probe.Port.Connected());
-            QCOMPARE(CountThreads(), threads + 1);
+            // The thread names itself as it starts, so it may take a moment to be counted.
+            QTRY_COMPARE_WITH_TIMEOUT(CountThreads(), threads + 1, 5000);
             probe.Port.ClosePort();
             QVERIFY(!probe.Port.Connected());
             // The thread has ended; the system takes a moment to remove it from the task list.
