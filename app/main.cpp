@@ -90,10 +90,11 @@ int main(int argc, char* argv[])
     if (const int exitCode = ParseCommandLine(argc, argv, commandLine); exitCode >= 0)
         return exitCode;
     QApplication app(argc, argv);
-    if (!commandLine.DataFolder.isEmpty()) {
-        QDir().mkpath(commandLine.DataFolder);
+    if (!commandLine.DataFolder.isEmpty())
         SetAppDataFolder(QDir(commandLine.DataFolder).absolutePath());
-    }
+    // A first start in per-user mode finds its folders missing; a folder that cannot be made
+    // shows its reason at the first write.
+    PrepareDataFolders();
     InstallWidgetDialogs();
     // Made before the window, so that it outlives the port that talks to it.
     std::unique_ptr<TSimTracker> tracker;

@@ -3,8 +3,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
+
+const QString ProgramFolderName = QStringLiteral("tovrik-assistant");
 
 QString& Override()
 {
@@ -12,23 +15,67 @@ QString& Override()
     return folder;
 }
 
-} // namespace
-
-QString AppDataFolder()
+// "<prefix>/share/tovrik-assistant" for an executable in "<prefix>/bin"; empty otherwise.
+QString InstalledShareFolder(const QString& exeFolder)
 {
-    if (!Override().isEmpty())
-        return Override();
-    return QCoreApplication::applicationDirPath();
+    const QDir bin(exeFolder);
+    if (bin.dirName() != QLatin1String("bin"))
+        return QString();
+    const QString share = QDir::cleanPath(bin.filePath(QStringLiteral("../share/") + ProgramFolderName));
+    return QFileInfo(share).isDir() ? share : QString();
 }
 
+QString PerUserFolder(QStandardPaths::StandardLocation location)
+{
+    return QDir(QStandardPaths::writableLocation(location)).filePath(ProgramFolderName);
+}
+
+} // namespace
+
+TDataFolders ResolveDataFolders(const QString& exeFolder)
+{
+    const QFileInfo folder(exeFolder);
+    if (folder.isDir() && folder.isWritable() && InstalledShareFolder(exeFolder).isEmpty())
+        return {exeFolder, exeFolder, false};
+    return {PerUserFolder(QStandardPaths::GenericConfigLocation), PerUserFolder(QStandardPaths::GenericDataLocation),
+            true};
+}
+
+QStringList ShippedLanguageFolders(const QString& exeFolder)
+{
+    QStringList folders;
+    const QString beside = QDir(exeFolder).filePath(QStringLiteral("locale"));
+    if (QFileInfo(beside).isDir())
+        folders << beside;
+    if (const QString share = InstalledShareFolder(exeFolder); !share.isEmpty())
+        if (const QString locale = share + QStringLiteral("/locale"); QFileInfo(locale).isDir())
+            folders << locale;
+    return folders;
+}
+
+TDataFolders CurrentDataFolders()
+{
+    if (!Override().isEmpty())
+        return {Override(), Override(), false};
+    return ResolveDataFolders(QCoreApplication::applicationDirPath());
+}
+
+QString AppDataFolder() { return CurrentDataFolders().Data; }
+
 void SetAppDataFolder(const QString& folder) { Override() = folder; }
+
+bool PrepareDataFolders()
+{
+    const TDataFolders folders = CurrentDataFolders();
+    return QDir().mkpath(folders.Settings) && QDir().mkpath(folders.Data);
+}
 
 QString SettingsFilePath()
 {
     QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     if (base.isEmpty())
-        base = QStringLiteral("tovrik-assistant");
-    return QDir(AppDataFolder()).filePath(base + QStringLiteral(".ini"));
+        base = ProgramFolderName;
+    return QDir(CurrentDataFolders().Settings).filePath(base + QStringLiteral(".ini"));
 }
 
 QString AppDataPath(const QString& relative) { return QDir(AppDataFolder()).filePath(relative); }

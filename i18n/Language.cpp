@@ -8,6 +8,7 @@
 #include "i18n/LanguageMap.h"
 #include "i18n/StringHashTrie.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -98,7 +99,7 @@ void LoadLanguage(const QString& name)
     module.Translations.Clear();
 
     TIniText file;
-    if (!file.LoadFile(LanguageFilePath(name)))
+    if (!file.LoadFile(FindLanguageFile(name)))
         return; // an unreadable file counts as missing: the texts stay English
     for (const auto& [key, value] : file.SectionEntries(LanguageSection)) {
         int32_t number = 0;
@@ -155,9 +156,11 @@ QString SourceText(int32_t number)
 
 QString LanguageFolder() { return AppDataPath(QStringLiteral("locale")); }
 
-QString LanguageFilePath(const QString& name)
+namespace {
+
+// The file of a language in one folder: the exact name, or one differing only in letter case.
+QString LanguageFileIn(const QString& folder, const QString& name)
 {
-    const QString folder = LanguageFolder();
     const QString exact = folder + QLatin1Char('/') + name + QLatin1Char('.') + LanguageExtension;
     if (QFileInfo::exists(exact))
         return exact;
@@ -166,15 +169,52 @@ QString LanguageFilePath(const QString& name)
     for (const QString& file : files)
         if (QFileInfo(file).completeBaseName().compare(name, Qt::CaseInsensitive) == 0)
             return file;
-    return exact;
+    return QString();
+}
+
+} // namespace
+
+QStringList LanguageFolders()
+{
+    QStringList folders{LanguageFolder()};
+    QStringList seen{QFileInfo(LanguageFolder()).canonicalFilePath()};
+    for (const QString& folder : ShippedLanguageFolders(QCoreApplication::applicationDirPath())) {
+        const QString canonical = QFileInfo(folder).canonicalFilePath();
+        if (!seen.contains(canonical)) {
+            seen << canonical;
+            folders << folder;
+        }
+    }
+    return folders;
+}
+
+QString LanguageFilePath(const QString& name)
+{
+    const QString found = LanguageFileIn(LanguageFolder(), name);
+    return found.isEmpty() ? LanguageFolder() + QLatin1Char('/') + name + QLatin1Char('.') + LanguageExtension : found;
+}
+
+QString FindLanguageFile(const QString& name)
+{
+    for (const QString& folder : LanguageFolders())
+        if (const QString found = LanguageFileIn(folder, name); !found.isEmpty())
+            return found;
+    return LanguageFilePath(name);
 }
 
 QStringList ListLanguages()
 {
     QStringList names;
-    TFileHelper::ListFiles(LanguageFolder() + QLatin1Char('/'), LanguageExtension, TFileHelper::faNone, names);
-    for (QString& name : names)
-        name = QFileInfo(name).completeBaseName();
+    for (const QString& folder : LanguageFolders()) {
+        QStringList files;
+        TFileHelper::ListFiles(folder + QLatin1Char('/'), LanguageExtension, TFileHelper::faNone, files);
+        for (const QString& file : files) {
+            const QString name = QFileInfo(file).completeBaseName();
+            // A language of the user's own hides a shipped one of the same name.
+            if (!names.contains(name, Qt::CaseInsensitive))
+                names << name;
+        }
+    }
     return names;
 }
 

@@ -29,13 +29,21 @@ QString CurrentLanguage();
 int32_t SourceTextCount();
 QString SourceText(int32_t number);
 
-// The folder "locale" in the data folder.
+// The folder "locale" in the data folder: the user's own languages and the written catalogue.
 QString LanguageFolder();
-// The file of a language. On a file system that tells letter case apart, an existing file whose
-// base name differs from the name only in case is the language's file (as on the program's first
-// platform, where "Chinese" and "chinese.lng" are one); otherwise "<folder>/<name>.lng".
+// Where languages are looked for: LanguageFolder first, then the folders of the languages shipped
+// with the program (the same folder in portable use is listed once).
+QStringList LanguageFolders();
+// The file of a language in LanguageFolder, where it is written. On a file system that tells
+// letter case apart, an existing file whose base name differs from the name only in case is the
+// language's file (as on the program's first platform, where "Chinese" and "chinese.lng" are
+// one); otherwise "<folder>/<name>.lng".
 QString LanguageFilePath(const QString& name);
-// The names of the languages in "locale": base names of the ".lng" files in listing order.
+// The file a language is read from: the first of LanguageFolders holding it, otherwise
+// LanguageFilePath.
+QString FindLanguageFile(const QString& name);
+// The names of the languages: base names of the ".lng" files in listing order, folder by folder,
+// a name listed once.
 QStringList ListLanguages();
 
 // Ends the module and starts it afresh, as a new run of the program would: every number and
