@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -258,6 +259,34 @@ private slots:
         out.clear();
         TFileHelper::ListFiles(FDir->path() + "/missing", "lng", TFileHelper::faNone, out);
         QCOMPARE(out, QStringList());
+    }
+
+    void shippedLanguagesListedWithTheUsersOwn()
+    {
+        // The languages shipped beside the program, and the user's own in the data folder; a file
+        // of the user's own with a shipped name hides the shipped one, and catalogues are always
+        // written to the user's folder.
+        const QString shipped = QCoreApplication::applicationDirPath() + "/locale";
+        QVERIFY(!QFileInfo::exists(shipped));
+        const auto removeShipped = qScopeGuard([&] { QDir(shipped).removeRecursively(); });
+        Translate("zero");
+        WriteFile(shipped + "/spanish.lng", "[language]\r\n0=cero\r\n");
+        WriteFile(shipped + "/Chinese.lng", "[language]\r\n0=shipped\r\n");
+        WriteFile(LocalePath("chinese.lng"), "[language]\r\n0=mine\r\n");
+        WriteFile(LocalePath("klingon.lng"), "");
+        QCOMPARE(LanguageFolders(), (QStringList{FDir->path() + "/locale", shipped}));
+        QStringList names = ListLanguages();
+        QCOMPARE(names.size(), 3);
+        names.sort(Qt::CaseInsensitive);
+        QCOMPARE(names, (QStringList{"chinese", "klingon", "spanish"}));
+
+        QCOMPARE(FindLanguageFile("spanish"), shipped + "/spanish.lng");
+        QCOMPARE(FindLanguageFile("CHINESE"), LocalePath("chinese.lng"));
+        LoadLanguage("spanish");
+        QCOMPARE(Translate("zero"), QString("cero"));
+        SaveLanguageCatalogue("spanish");
+        QCOMPARE(ReadFile(shipped + "/spanish.lng"), QByteArray("[language]\r\n0=cero\r\n"));
+        QVERIFY(QFileInfo::exists(LocalePath("spanish.lng")));
     }
 
     void languageNamesAreBaseNames()
