@@ -1,4 +1,5 @@
 #include "app/FrmMain.h"
+#include "app/SelfCheck.h"
 #include "app/WidgetDialogs.h"
 #include "core/DataFolder.h"
 #include "core/Dialogs.h"
@@ -8,6 +9,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 
@@ -17,6 +19,7 @@ namespace {
 struct TCommandLine {
     bool Simulate = false; // a simulated tracker on a pseudo-terminal, listed and selected
     QString DataFolder;    // where the settings file, "param" and "locale" live; empty: default
+    bool SelfCheck = false; // start, print what was found, exit: 0, or 1 after an error box
 };
 
 // Reads the arguments before any window exists, so that --help and --version work without a
@@ -36,7 +39,9 @@ int ParseCommandLine(int argc, char* argv[], TCommandLine& line)
     const QCommandLineOption dataFolder(QStringLiteral("data-folder"),
                                         QStringLiteral("Keep the settings file, \"param\" and \"locale\" in <folder>."),
                                         QStringLiteral("folder"));
-    parser.addOptions({help, version, simulate, dataFolder});
+    const QCommandLineOption selfCheck(QStringLiteral("self-check"),
+                                       QStringLiteral("Start, print the files and ports found, and exit."));
+    parser.addOptions({help, version, simulate, dataFolder, selfCheck});
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "tovrik-assistant: %s\nTry 'tovrik-assistant --help'.\n",
                      parser.errorText().toLocal8Bit().constData());
@@ -49,7 +54,7 @@ int ParseCommandLine(int argc, char* argv[], TCommandLine& line)
     }
     if (parser.isSet(help)) {
         std::printf("Usage: tovrik-assistant [options]\n%s\n\nOptions:\n", qPrintable(parser.applicationDescription()));
-        for (const QCommandLineOption* o : {&help, &version, &simulate, &dataFolder}) {
+        for (const QCommandLineOption* o : {&help, &version, &simulate, &dataFolder, &selfCheck}) {
             QStringList names;
             for (const QString& n : o->names())
                 names << (n.size() == 1 ? "-" : "--") + n;
@@ -66,6 +71,7 @@ int ParseCommandLine(int argc, char* argv[], TCommandLine& line)
     }
     line.Simulate = parser.isSet(simulate);
     line.DataFolder = parser.value(dataFolder);
+    line.SelfCheck = parser.isSet(selfCheck);
     return -1;
 }
 
@@ -95,7 +101,13 @@ int main(int argc, char* argv[])
     // A first start in per-user mode finds its folders missing; a folder that cannot be made
     // shows its reason at the first write.
     PrepareDataFolders();
-    InstallWidgetDialogs();
+    // A self-check runs where no one can close a box (a script, no window manager): each box is
+    // recorded instead, and counts as a failed start.
+    QList<TMessageRequest> messages;
+    if (commandLine.SelfCheck)
+        Dialogs::SetMessageHandler([&messages](const TMessageRequest& r) { messages << r; });
+    else
+        InstallWidgetDialogs();
     // Made before the window, so that it outlives the port that talks to it.
     std::unique_ptr<TSimTracker> tracker;
     if (commandLine.Simulate)
@@ -104,5 +116,15 @@ int main(int argc, char* argv[])
     if (tracker)
         window.AddPort(tracker->DevicePath());
     window.show();
+    if (commandLine.SelfCheck) {
+        // Once the event loop runs the window is fully up; report, then close as a user would.
+        QTimer::singleShot(0, &window, [&] {
+            const QStringList lines = SelfCheckReport(window, tracker ? tracker->DevicePath() : QString(), messages);
+            std::printf("%s\n", qPrintable(lines.join(QLatin1Char('\n'))));
+            std::fflush(stdout);
+            window.close();
+            app.exit(messages.isEmpty() ? 0 : 1);
+        });
+    }
     return app.exec();
 }
