@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 #include "core/Clock.h"
+#include "core/NestedLoops.h"
 #include "link/FrameCodec.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,9 @@ TCmdQueue::TCmdQueue(ICmdQueueHost& host, IByteChannel& channel, QObject* parent
     : QObject(parent), FHost(host), FChannel(channel)
 {
     FTimer.setInterval(1000);
+    // A coarse timer may tick up to 5 % late, so an answer 3.1 s after the send could still
+    // count as in time; the three-second limit is meant to the tick.
+    FTimer.setTimerType(Qt::PreciseTimer);
     connect(&FTimer, &QTimer::timeout, this, &TCmdQueue::tmOverTimeTimer);
 }
 
@@ -42,6 +46,7 @@ void TCmdQueue::InitProgress(bool reset)
     FProgressCounter = int32_t(FItems.size());
     FHost.SetProgressTotal(FProgressCounter);
     FHost.SetProgressComplete(0);
+    const TNestedLoopScope repaint;
     QCoreApplication::processEvents();
 }
 
@@ -148,6 +153,7 @@ void TCmdQueue::WaitWithMessages(int32_t ms)
 {
     // Processes window messages (receive events, timer ticks, user input) while it waits, but
     // sleeps between them instead of spinning.
+    const TNestedLoopScope pause;
     const int64_t t0 = Clock::TickCount();
     for (;;) {
         const int64_t elapsed = Clock::TickCount() - t0;

@@ -18,6 +18,9 @@ struct TSimFaults {
     TMalformed Malformed = TMalformed::None;
     int32_t BatteryEveryMs = 0;     // unsolicited "P16" battery frames at this interval; 0 none
     int32_t HangUpAfter = 0;        // hangs up after answering this many commands; 0 never
+    bool StopsReading = false;      // never reads the line: what the port writes piles up in the
+                                    // pseudo-terminal until the port's writes find no room
+    int32_t ByteGapMs = 0;          // each answer goes out one byte per write, this many ms apart
 
     bool operator==(const TSimFaults&) const = default;
 };

@@ -18,6 +18,11 @@ void AddSimFaultOptions(QCommandLineParser& parser)
                       QStringLiteral("ms")});
     parser.addOption({QStringLiteral("hang-up-after"),
                       QStringLiteral("Hang up the line after answering <n> commands."), QStringLiteral("n")});
+    parser.addOption({QStringLiteral("stop-reading"),
+                      QStringLiteral("Never read the line, so that the program's writes pile up until they block.")});
+    parser.addOption({QStringLiteral("byte-gap"),
+                      QStringLiteral("Send every answer one byte at a time, <ms> milliseconds apart."),
+                      QStringLiteral("ms")});
 }
 
 namespace {
@@ -41,9 +46,11 @@ bool ReadSimFaultOptions(const QCommandLineParser& parser, TSimFaults& faults, Q
     faults.Silent = parser.isSet(QStringLiteral("silent"));
     faults.SplitFrames = parser.isSet(QStringLiteral("split"));
     faults.Junk = parser.isSet(QStringLiteral("junk"));
+    faults.StopsReading = parser.isSet(QStringLiteral("stop-reading"));
     if (!ReadCount(parser, "delay", faults.DelayMs, error) ||
         !ReadCount(parser, "battery-every", faults.BatteryEveryMs, error) ||
-        !ReadCount(parser, "hang-up-after", faults.HangUpAfter, error))
+        !ReadCount(parser, "hang-up-after", faults.HangUpAfter, error) ||
+        !ReadCount(parser, "byte-gap", faults.ByteGapMs, error))
         return false;
     if (parser.isSet(QStringLiteral("malformed"))) {
         const QString kind = parser.value(QStringLiteral("malformed"));

@@ -170,11 +170,14 @@ void TSimTracker::Run()
 {
     const int master = FPty.MasterHandle();
     while (!FStop) {
-        pollfd fds[2] = {{master, POLLIN, 0}, {FWakeHandle, POLLIN, 0}};
+        // A tracker that stops reading leaves the program's bytes in the pseudo-terminal.
+        const bool reading = !Faults().StopsReading;
+        pollfd fds[2] = {{master, short(reading ? POLLIN : 0), 0}, {FWakeHandle, POLLIN, 0}};
         const bool writable = !FOutgoing.empty() && FOutgoing.front().Due <= TClock::now();
         if (writable)
             fds[0].events |= POLLOUT;
-        const int r = poll(fds, 2, writable ? 0 : NextTimeoutMs());
+        // With an answer due, wait for room in the pseudo-terminal rather than spin on a full one.
+        const int r = poll(fds, 2, writable ? -1 : NextTimeoutMs());
         if (r < 0 && errno != EINTR)
             break;
         if (FStop)
@@ -253,7 +256,12 @@ void TSimTracker::QueueFrame(const QByteArray& payload, const TSimFaults& faults
         frame.prepend(JunkBytes);
     const TClock::time_point due = TClock::now() + std::chrono::milliseconds(std::max(0, faults.DelayMs));
     TClock::time_point last = due;
-    if (faults.SplitFrames && frame.size() > 1) {
+    if (faults.ByteGapMs > 0) {
+        for (qsizetype i = 0; i < frame.size(); ++i) {
+            last = due + std::chrono::milliseconds(int64_t(faults.ByteGapMs) * i);
+            FOutgoing.push_back({last, frame.mid(i, 1), false});
+        }
+    } else if (faults.SplitFrames && frame.size() > 1) {
         const qsizetype half = frame.size() / 2;
         last = due + std::chrono::milliseconds(std::max(1, faults.SplitGapMs));
         FOutgoing.push_back({due, frame.left(half), false});
