@@ -8,6 +8,7 @@
 #include "core/DataFolder.h"
 #include "core/Dialogs.h"
 #include "core/IniText.h"
+#include "core/NestedLoops.h"
 #include "core/Numbers.h"
 #include "core/Version.h"
 #include "diag/LogLine.h"
@@ -304,6 +305,22 @@ void TFrmMain::InstallKeyFilters()
 
 void TFrmMain::closeEvent(QCloseEvent* event)
 {
+    // Inside a nested loop (a message box, the pause between two commands, a wait for the map)
+    // the handler that runs it is still on the stack: closing the port under it, or deleting a
+    // window that is deleted on close, would pull its objects away. Nothing more goes to the
+    // tracker from now on, and the close comes back once the last nested loop has returned.
+    if (NestedLoops::Depth() > 0) {
+        event->ignore();
+        FQueue->AbortCmdQueue();
+        if (!FClosePending) {
+            FClosePending = true;
+            NestedLoops::WhenAllEnded(this, [this] {
+                FClosePending = false;
+                close();
+            });
+        }
+        return;
+    }
     FormClose();
     event->accept();
 }

@@ -153,6 +153,8 @@ private:
 
     std::unique_ptr<TCmdQueue> FQueue;
     bool FDestroyed = false;
+    // A close that came while a nested loop ran waits for the last of them to return.
+    bool FClosePending = false;
     // The language read from the settings file at start.
     QString FLanguage;
 

@@ -1,5 +1,7 @@
 #include "core/Dialogs.h"
 
+#include "core/NestedLoops.h"
+
 #include <cstdio>
 
 namespace {
@@ -25,6 +27,7 @@ void ShowMessage(const QString& caption, const QString& text, TMsgIcon icon)
     // Copy first: the handler may run nested message processing that installs another handler.
     const TMessageHandler handler = MessageHandler();
     if (handler) {
+        const TNestedLoopScope box; // a modal box runs its own message loop
         handler(TMessageRequest{caption, text, icon});
         return;
     }
@@ -34,7 +37,10 @@ void ShowMessage(const QString& caption, const QString& text, TMsgIcon icon)
 QString AskFileName(const TFileRequest& request)
 {
     const TFileHandler handler = FileHandler();
-    return handler ? handler(request) : QString();
+    if (!handler)
+        return QString();
+    const TNestedLoopScope dialog;
+    return handler(request);
 }
 
 TMessageHandler SetMessageHandler(TMessageHandler handler)

@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 #include "core/Dialogs.h"
+#include "core/NestedLoops.h"
 #include "core/Numbers.h"
 #include "geo/ExternalContainer.h"
 #include "geo/MapPageText.h"
@@ -208,6 +209,7 @@ void TMapGroup::LoadMapPage()
     connect(view, &QWebEngineView::loadFinished, &wait, &QEventLoop::quit);
     QTimer::singleShot(LoadWaitMs, &wait, &QEventLoop::quit);
     view->setHtml(page, base.isValid() ? base : QUrl());
+    const TNestedLoopScope loading;
     wait.exec();
 }
 
@@ -277,6 +279,7 @@ void TMapGroup::CallJavaScript(const QString& code)
         if (!answer->Done) {
             QTimer::singleShot(ScriptWaitMs, &wait, &QEventLoop::quit);
             connect(page, &QObject::destroyed, &wait, &QEventLoop::quit);
+            const TNestedLoopScope scriptWait;
             wait.exec();
         }
         if (!answer->Done) {

@@ -1,5 +1,6 @@
 #include "link/ComPort.h"
 
+#include "core/NestedLoops.h"
 #include "link/ComThread.h"
 #include "link/PosixSerialBackend.h"
 
@@ -162,6 +163,7 @@ void TCustomComPort::StopEventThread()
     }
     // The thread may be blocked handing over an event right now: keep running those calls
     // (they see the closing port and return at once) until the thread has ended.
+    const TNestedLoopScope waitForThread;
     QEventLoop loop;
     connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     if (!thread->isFinished())
