@@ -1,0 +1,235 @@
+// Takes the user guide's pictures: starts the real window against a simulated tracker, presses
+// its buttons as a technician would, and grabs the screen after each step. Run under Xvfb
+// (scripts/screenshots); the pictures go to the folder named on the command line.
+#include "app/FrmMain.h"
+#include "app/WidgetDialogs.h"
+#include "core/DataFolder.h"
+#include "geo/GeoFencePage.h"
+#include "geo/MapGroup.h"
+#include "i18n/Language.h"
+#include "sim/SimTracker.h"
+#include "support_map_fake_api.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+QString OutputFolder;
+bool Failed = false;
+
+void Fail(const QString& what)
+{
+    std::fprintf(stderr, "tovrik-tour: %s\n", qPrintable(what));
+    Failed = true;
+}
+
+// Lets the window settle (layouts, repaints, the web page's drawing) before a picture.
+void Settle(int ms = 400) { QTest::qWait(ms); }
+
+// The window's area of the screen, with anything drawn over it (message boxes, lists).
+void Shoot(const QWidget& window, const QString& name)
+{
+    Settle();
+    // Lists and boxes may reach beyond the window: take them in too.
+    QRect area = window.frameGeometry();
+    for (const QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible())
+            area |= top->frameGeometry();
+    const QPixmap picture = QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    const QString path = QDir(OutputFolder).filePath(name + QStringLiteral(".png"));
+    if (picture.isNull() || !picture.save(path))
+        Fail(QStringLiteral("cannot save %1").arg(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+    std::fflush(stdout);
+}
+
+template <typename T> T* Find(const QWidget& window, const char* name)
+{
+    T* child = window.findChild<T*>(QString::fromLatin1(name));
+    if (!child)
+        Fail(QStringLiteral("no control named %1").arg(QString::fromLatin1(name)));
+    return child;
+}
+
+void Click(const QWidget& window, const char* name)
+{
+    if (auto* button = Find<QPushButton>(window, name))
+        button->click();
+}
+
+// Waits until every command of the running exchange has been answered.
+bool WaitForExchange(TFrmMain& window)
+{
+    return QTest::qWaitFor([&] { return window.Queue().Count() == 0 && !window.Queue().IsBusy(); }, 30000);
+}
+
+// Presses a button whose handler shows a modal box: once the box is up, `whileOpen` runs
+// (a picture, filling a file dialog) and the box is accepted.
+void ClickThroughBox(const QWidget& window, const char* name, const std::function<void(QWidget&)>& whileOpen)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, whileOpen] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        whileOpen(*box);
+        if (auto* dialog = qobject_cast<QDialog*>(box); dialog && dialog->isVisible())
+            dialog->accept();
+    });
+    poll->start(100);
+    QTimer::singleShot(30000, poll, [poll] { poll->deleteLater(); });
+    Click(window, name);
+}
+
+void SetText(const QWidget& window, const char* name, const QString& text)
+{
+    if (auto* edit = Find<QLineEdit>(window, name))
+        edit->setText(text);
+}
+
+void ShowPage(TFrmMain& window, QWidget* page)
+{
+    window.pgCtrl->setCurrentWidget(page);
+    Settle();
+}
+
+// The shipped languages, so that the language list shows what an installed program shows.
+void CopyShippedLanguages(const QString& dataFolder)
+{
+    const QDir source(QStringLiteral(TOVRIK_SOURCE_DIR "/locale"));
+    QDir().mkpath(dataFolder + QStringLiteral("/locale"));
+    for (const QString& file : source.entryList({QStringLiteral("*.lng")}, QDir::Files))
+        QFile::copy(source.filePath(file), dataFolder + QStringLiteral("/locale/") + file);
+}
+
+void Tour(const TSimTracker& tracker, const QString& dataFolder)
+{
+    TFakeMapsServer maps;
+    auto window = std::make_unique<TFrmMain>();
+    window->AddPort(tracker.DevicePath());
+    window->show();
+    QTest::qWaitForWindowExposed(window.get());
+    Shoot(*window, QStringLiteral("01-start"));
+
+    // Connecting and reading.
+    window->btn_SwitchClick();
+    if (!window->ComPort.Connected())
+        Fail(QStringLiteral("the port did not open"));
+    ClickThroughBox(*window, "btnReadAll", [&](QWidget&) {});
+    WaitForExchange(*window);
+    Shoot(*window, QStringLiteral("02-read-all"));
+
+    // Writing one group at a time: the tip after the last answer.
+    SetText(*window, "txtAlias", QStringLiteral("Van 12"));
+    ClickThroughBox(*window, "btnCenterNumberSet", [](QWidget&) {});
+    WaitForExchange(*window);
+    SetText(*window, "txtAPN", QStringLiteral("internet.example"));
+    ClickThroughBox(*window, "btnGprsSet", [&](QWidget&) { Shoot(*window, QStringLiteral("03-write-gprs")); });
+    WaitForExchange(*window);
+
+    ShowPage(*window, window->tsAlarm);
+    Shoot(*window, QStringLiteral("04-alarms"));
+
+    // Cloning: save this tracker's configuration, load it back for the next one.
+    ShowPage(*window, window->tsMain);
+    Click(*window, "btnSave");
+    const QStringList saved = QDir(dataFolder + QStringLiteral("/param")).entryList({QStringLiteral("*.cfg")});
+    if (saved.isEmpty())
+        Fail(QStringLiteral("Save wrote no parameter file"));
+    ClickThroughBox(*window, "btnLoad", [&](QWidget& box) {
+        Shoot(*window, QStringLiteral("05-load-parameter-file"));
+        // Typed into the name field and confirmed, as a user would.
+        if (auto* name = box.findChild<QLineEdit*>(); name && !saved.isEmpty()) {
+            name->setText(dataFolder + QStringLiteral("/param/") + saved.first());
+            QTest::keyClick(name, Qt::Key_Return);
+        }
+    });
+    Settle();
+
+    // Fences: read all, draw one on the map.
+    ShowPage(*window, window->tsGeo);
+    if (!LoadFakeMap(*window->rgMap, maps))
+        Fail(QStringLiteral("the map page did not load"));
+    ClickThroughBox(*window, "btn_GeoRead", [](QWidget&) {});
+    WaitForExchange(*window);
+    window->GeoPage->vtList->selectRow(0);
+    window->GeoPage->btn_GeoEdit->click();
+    SetText(*window, "txtGeofenceName", QStringLiteral("Depot"));
+    SetText(*window, "txtGeofenceLTLongitude", QStringLiteral("113.9421"));
+    SetText(*window, "txtGeofenceLTLatitude", QStringLiteral("22.5467"));
+    SetText(*window, "txtGeofenceRBLongitude", QStringLiteral("113.9502"));
+    SetText(*window, "txtGeofenceRBLatitude", QStringLiteral("22.5401"));
+    Shoot(*window, QStringLiteral("06-edit-fence"));
+    Click(*window, "btn_Close");
+
+    // The console and the log.
+    ShowPage(*window, window->tsAdvOperation);
+    SetText(*window, "edt_Send", QStringLiteral("(P01)"));
+    Click(*window, "btn_AdvOper_Send");
+    Settle(800);
+    Shoot(*window, QStringLiteral("07-console"));
+
+    // Languages: the list, and the window after choosing Spanish and starting again.
+    ShowPage(*window, window->tsMain);
+    const int spanish = window->cbLanguage->findText(QStringLiteral("spanish"));
+    if (spanish < 0)
+        Fail(QStringLiteral("spanish is not in the language list"));
+    window->cbLanguage->showPopup();
+    Shoot(*window, QStringLiteral("08-language-list"));
+    window->cbLanguage->hidePopup();
+    window->cbLanguage->setCurrentIndex(spanish);
+    emit window->cbLanguage->activated(spanish);
+    window->close();
+    window.reset();
+    ResetLanguageModule();
+    window = std::make_unique<TFrmMain>();
+    window->AddPort(tracker.DevicePath());
+    window->show();
+    QTest::qWaitForWindowExposed(window.get());
+    Shoot(*window, QStringLiteral("09-spanish"));
+    window->close();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: tovrik-tour <folder for the pictures>\n");
+        return 2;
+    }
+    OutputFolder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(OutputFolder);
+    InstallWidgetDialogs();
+
+    QTemporaryDir data;
+    SetAppDataFolder(data.path());
+    CopyShippedLanguages(data.path());
+    TSimTracker tracker;
+    QString error;
+    if (!tracker.Start(&error)) {
+        std::fprintf(stderr, "tovrik-tour: the simulated tracker could not start: %s\n", qPrintable(error));
+        return 1;
+    }
+    Tour(tracker, data.path());
+    return Failed ? 1 : 0;
+}
