@@ -15,14 +15,34 @@ bool SameName(const QByteArray& a, const QByteArray& b)
 
 QByteArray Bytes(const QString& text) { return text.toLocal8Bit(); }
 
+// A write that stops short (a full disk, a file size limit) reports no reason of its own; the
+// next write of the rest fails outright and names it ("No space left on device").
+bool WriteWhole(QSaveFile& file, const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
 } // namespace
 
 TIniText TIniText::FromBytes(const QByteArray& bytes)
 {
     TIniText ini;
     TSection* current = nullptr;
+    // Editors that save UTF-8 "with BOM" put EF BB BF in front: without skipping it, the first
+    // section header would not be one, and that whole section would be dropped on the next save.
     qsizetype pos = 0;
     const qsizetype size = bytes.size();
+    // Editors that save UTF-8 (a translated language file) often put a byte order mark in
+    // front; left in place it would hide the first section's header, and with it the section.
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        pos = 3;
     while (pos < size) {
         qsizetype eol = bytes.indexOf('\n', pos);
         if (eol < 0)
@@ -90,7 +110,7 @@ void TIniText::SaveFile(const QString& path) const
     const QString target = QFileInfo(path).isSymLink() ? QFileInfo(path).symLinkTarget() : path;
     QSaveFile file(target);
     const QByteArray bytes = ToBytes();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || !WriteWhole(file, bytes) || !file.commit()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         throw EAppError(QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
