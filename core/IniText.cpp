@@ -35,8 +35,6 @@ TIniText TIniText::FromBytes(const QByteArray& bytes)
 {
     TIniText ini;
     TSection* current = nullptr;
-    // Editors that save UTF-8 "with BOM" put EF BB BF in front: without skipping it, the first
-    // section header would not be one, and that whole section would be dropped on the next save.
     qsizetype pos = 0;
     const qsizetype size = bytes.size();
     // Editors that save UTF-8 (a translated language file) often put a byte order mark in

@@ -127,6 +127,27 @@ private slots:
         QCOMPARE(ReadAll(target), QByteArray("[a]\r\nx=2\r\n\r\n"));
     }
 
+    void byteOrderMarkIsSkipped()
+    {
+        // A settings file saved by an editor as UTF-8 with a byte-order mark: its first section
+        // is read, and a save keeps every key (and writes no mark).
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Tovrik.ini");
+        WriteAll(path, "\xEF\xBB\xBF[config]\r\nlanguage=spanish\r\nzoom=7\r\n[ports]\r\n3=/dev/ttyUSB0\r\n");
+        TIniText ini;
+        QVERIFY(ini.LoadFile(path));
+        QCOMPARE(ini.SectionNames(), QStringList({"config", "ports"}));
+        QCOMPARE(ini.ReadString("config", "language", "english"), QString("spanish"));
+        ini.WriteString("config", "lat", "1.5");
+        ini.SaveFile(path);
+        QCOMPARE(ReadAll(path), QByteArray("[config]\r\nlanguage=spanish\r\nzoom=7\r\nlat=1.5\r\n\r\n"
+                                           "[ports]\r\n3=/dev/ttyUSB0\r\n\r\n"));
+        // Only a mark at the very start is one: elsewhere the bytes belong to the line.
+        const TIniText inner = TIniText::FromBytes("[a]\n\xEF\xBB\xBF[b]\nk=v\n");
+        QCOMPARE(inner.SectionNames(), QStringList({"a"}));
+        QCOMPARE(inner.SectionKeys("a").size(), 2);
+    }
+
     void oddFilesNeverCrash()
     {
         // Zero bytes, a BOM, a huge line, NUL bytes, a lone "[" — all read without harm.
