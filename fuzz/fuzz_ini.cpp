@@ -54,8 +54,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TIniText ini;
     Require(ini.LoadFile(path));
     // Reading every entry, by every route. A name whose bytes are no UTF-8 (the system's code
-    // page here) cannot be named again through a QString: such names are listed, not looked up.
-    const auto nameable = [](const QString& name) { return !name.contains(QChar::ReplacementCharacter); };
+    // page here), or that begins with a byte order mark (which decoding drops), cannot be named
+    // again through a QString: such names are listed, not looked up.
+    const auto nameable = [&bytes](const QString& name) {
+        return !name.contains(QChar::ReplacementCharacter) && !bytes.contains("\xEF\xBB\xBF" + name.toLocal8Bit());
+    };
     for (const QString& section : ini.SectionNames()) {
         if (!nameable(section))
             continue;
