@@ -359,7 +359,11 @@ void TMainSettingsPage::QueueAuthNumberWrite(int k)
     QString t = TrimText(AuthNumberEdit(k)->text());
     if (!IsPhoneNumberText(t)) {
         Dialogs::ShowMessage(QString::fromLatin1(ApplicationTitle),
-                             Translate(QString::asprintf("VIP number %d is error.", k)), TMsgIcon::None);
+                             // The template is translated, then its number filled in as text:
+                             // a translation is never taken for a format of its own.
+                             Translate(QStringLiteral("VIP number %d is error."))
+                                 .replace(QStringLiteral("%d"), QString::number(k)),
+                             TMsgIcon::None);
         return;
     }
     if (t.isEmpty())
