@@ -12,6 +12,7 @@ TComThread::~TComThread()
 {
     RequestStop();
     wait();
+    FRunEnded.load(std::memory_order_acquire);
     PosixSerial::CloseWakeHandle(FWakeHandle);
 }
 
@@ -40,11 +41,19 @@ void TComThread::run()
             if (!events.Input && !events.HangUp && !events.LineError && events.WaitError == 0)
                 continue;
         }
-        FHandOvers.fetch_add(1);
         TNext next = TNext::Stop;
+        FHandOvers.fetch_add(1, std::memory_order_release); // the event set goes over
         QMetaObject::invokeMethod(
-            &FPort, [&] { next = FPort.HandleLineEvents(*this, events); }, Qt::BlockingQueuedConnection);
+            &FPort,
+            [&] {
+                FHandOvers.load(std::memory_order_acquire);
+                next = FPort.HandleLineEvents(*this, events);
+                FHandOversReturned.fetch_add(1, std::memory_order_release); // the answer comes back
+            },
+            Qt::BlockingQueuedConnection);
+        FHandOversReturned.load(std::memory_order_acquire);
         if (next == TNext::Stop)
             break;
     }
+    FRunEnded.store(true, std::memory_order_release);
 }

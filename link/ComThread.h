@@ -43,4 +43,10 @@ private:
     std::atomic<bool> FStop{false};
     std::atomic<bool> FInputWatched{true};
     std::atomic<uint64_t> FHandOvers{0};
+    // The blocking queued call orders the two threads around a hand-over, and the end of the
+    // thread orders it before its destruction; but both wait inside Qt on primitives that a race
+    // checker cannot see. These state the same order in this class's own terms: released by the
+    // side that is done, acquired by the side that goes on.
+    std::atomic<uint64_t> FHandOversReturned{0};
+    std::atomic<bool> FRunEnded{false};
 };
