@@ -8,6 +8,7 @@
 
 #include "core/AppError.h"
 #include "core/IniText.h"
+#include "core/Numbers.h"
 #include "params/AppParamsConfig.h"
 #include "params/ParamsFile.h"
 
@@ -37,12 +38,14 @@ void Require(bool condition)
         __builtin_trap();
 }
 
-// A text as a file keeps it: on one line (a CR or LF becomes a blank), trimmed.
+// A text as it comes back to a page from a file: saved on one line (a CR or LF becomes a blank)
+// and trimmed; read back through the UTF-8 decoder, which takes a leading U+FEFF for a byte order
+// mark and drops it; trimmed by the page's reader.
 QString OneLine(const QString& text)
 {
     QByteArray bytes = text.toLocal8Bit();
     bytes.replace('\r', ' ').replace('\n', ' ');
-    return QString::fromLocal8Bit(bytes.trimmed());
+    return TrimText(QString::fromLocal8Bit(bytes.trimmed()));
 }
 
 // The set as it reads back from a file it was saved to.
@@ -113,7 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const EAppError&) {
         __builtin_trap(); // the program's own file in a writable folder saves and loads
     }
-    if (const char* field = FirstDifference(file.FromPages(), shown)) {
+    const TAppParamsConfig again = file.FromPages();
+    if (const char* field = FirstDifference(again, shown)) {
         std::fprintf(stderr, "%s changed on saving and loading again\n", field);
         __builtin_trap();
     }
