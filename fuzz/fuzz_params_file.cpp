@@ -38,24 +38,27 @@ void Require(bool condition)
         __builtin_trap();
 }
 
-// A text as it comes back to a page from a file: saved on one line (a CR or LF becomes a blank)
-// and trimmed; read back through the UTF-8 decoder, which takes a leading U+FEFF for a byte order
-// mark and drops it; trimmed by the page's reader.
+// A text as it comes back from a file: saved on one line (a CR or LF becomes a blank) and
+// trimmed, read back through the UTF-8 decoder, which takes a leading U+FEFF for a byte order
+// mark and drops it.
 QString OneLine(const QString& text)
 {
     QByteArray bytes = text.toLocal8Bit();
     bytes.replace('\r', ' ').replace('\n', ' ');
-    return TrimText(QString::fromLocal8Bit(bytes.trimmed()));
+    return QString::fromLocal8Bit(bytes.trimmed());
 }
 
-// The set as it reads back from a file it was saved to.
+// The set as the pages give it back after a save and a load: the edit fields are trimmed again
+// by the page reader, the battery alert's text is taken as it is.
 TAppParamsConfig AsSaved(TAppParamsConfig c)
 {
-    for (QString* text : {&c.Alias, &c.LowBattery, &c.TimeDiff, &c.GSensorParams, &c.IPAddress, &c.Port, &c.APN,
-                          &c.APNUser, &c.APNPassword, &c.AlarmParams})
-        *text = OneLine(*text);
+    for (QString* text : {&c.Alias, &c.TimeDiff, &c.GSensorParams, &c.IPAddress, &c.Port, &c.APN, &c.APNUser,
+                          &c.APNPassword})
+        *text = TrimText(OneLine(*text));
     for (QString& number : c.AuthNumbers)
-        number = OneLine(number);
+        number = TrimText(OneLine(number));
+    c.LowBattery = OneLine(c.LowBattery);
+    c.AlarmParams = OneLine(c.AlarmParams);
     return c;
 }
 
