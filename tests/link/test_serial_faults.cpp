@@ -156,7 +156,7 @@ private slots:
         const qint64 growth = ResidentKiB() - rssBefore;
         qInfo("1000 open/close cycles: %lld ms, descriptors %d -> %d, resident memory %+lld KiB", elapsed, fds,
               CountOpenDescriptors(), growth);
-        QVERIFY2(growth < 2048, qPrintable(QString::number(growth)));
+        QVERIFY2(growth < ResidentGrowthBoundKiB(), qPrintable(QString::number(growth)));
     }
 
     void peerThatStopsReading()
