@@ -52,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     rig.Queue->AbortCmdQueue();
     rig.Queue->RxBuffer().clear();
     rig.Messages.clear();
+    rig.Sent.clear();
 
     const qsizetype piece = data[0] < 128 ? data[0] + 1 : qsizetype(size);
     if (data[1] & 0x80)
@@ -64,5 +65,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             __builtin_trap();
     }
     QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return 0;
 }
