@@ -112,8 +112,10 @@ private slots:
         QCOMPARE(messages.size(), 100); // once per loss
         QVERIFY(!w.ComPort.Connected());
         QTRY_COMPARE_WITH_TIMEOUT(CountThreads(), 0, 5000);
-        // The simulator's line is reopened after each loss; its last reopening may still be on its way.
-        QTRY_COMPARE_WITH_TIMEOUT(CountOpenDescriptors(), fds, 5000);
+        // Flat, not exact: the simulator's line reopened after each loss, and the sanitizers' own
+        // files, may hold one descriptor at either count; a leak per cycle would show as 100.
+        QTRY_VERIFY2_WITH_TIMEOUT(CountOpenDescriptors() <= fds + 1,
+                                  qPrintable(QStringLiteral("%1 -> %2").arg(fds).arg(CountOpenDescriptors())), 5000);
         const qint64 growth = ResidentKiB() - rss;
         qInfo("100 hang-ups with a pending read: %lld ms; descriptors %d -> %d; resident memory %+lld KiB", elapsed,
               fds, CountOpenDescriptors(), growth);
