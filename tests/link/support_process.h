@@ -46,11 +46,12 @@ inline qint64 ResidentKiB()
 }
 
 // The bound on resident-memory growth over many cycles. AddressSanitizer holds freed memory back
-// in its quarantine (up to 256 MB), so under it the figure says nothing about our leaks; those are
+// in its quarantine (up to 256 MB) and ThreadSanitizer keeps shadow memory and records for every
+// thread that ever ran, so under them the figure says nothing about our leaks; those are
 // LeakSanitizer's to find (scripts/test --leaks).
 inline qint64 ResidentGrowthBoundKiB()
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     return 256 * 1024;
 #else
     return 2048;
