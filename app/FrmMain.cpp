@@ -14,6 +14,7 @@
 #include "diag/LogLine.h"
 #include "geo/MapGroup.h"
 #include "i18n/Language.h"
+#include "i18n/ProgramTexts.h"
 #include "params/ParamsFile.h"
 
 #include <QCheckBox>
@@ -265,7 +266,12 @@ void TFrmMain::ReadProgramSettings()
 {
     const QString path = SettingsFilePath();
     TIniText ini;
-    ini.LoadFile(path); // a missing or unreadable file gives the defaults
+    QString reason;
+    // A missing file gives the defaults. One that exists but cannot be read gives them too, for
+    // this run only: writing them back would throw away the user's ports and language.
+    const bool readable = ini.LoadFile(path, &reason);
+    if (!readable)
+        Dialogs::ShowMessage(windowTitle(), TranslateText("settings_unreadable").arg(path, reason), TMsgIcon::Error);
     const QString section = QStringLiteral("config");
     QString language = ini.ReadString(section, QStringLiteral("language"), QString());
     if (language.isEmpty()) {
@@ -284,7 +290,8 @@ void TFrmMain::ReadProgramSettings()
     // The maps API's key, when the user has one: read only, so the file gains no such key.
     if (rgMap)
         rgMap->SetGoogleKey(TrimText(ini.ReadString(section, QStringLiteral("googlekey"), QString())));
-    ini.SaveFile(path);
+    if (readable)
+        ini.SaveFile(path);
 }
 
 void TFrmMain::InstallKeyFilters()

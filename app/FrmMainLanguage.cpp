@@ -16,6 +16,7 @@
 #include "i18n/Language.h"
 
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QRadioButton>
 
@@ -33,7 +34,12 @@ void TFrmMain::SaveEnglishCatalogue() { SaveLanguageCatalogue(QStringLiteral("en
 
 void TFrmMain::SelectConfiguredLanguage()
 {
-    if (cbLanguage->count() == 0)
+    // English is the program's own language: it can always be chosen, even before its
+    // catalogue has been written once.
+    bool hasEnglish = false;
+    for (int i = 0; i < cbLanguage->count(); ++i)
+        hasEnglish = hasEnglish || cbLanguage->itemText(i).compare(QStringLiteral("english"), Qt::CaseInsensitive) == 0;
+    if (!hasEnglish)
         cbLanguage->addItem(QStringLiteral("english"));
     // File names are compared without regard to case, as on the program's first platform; a
     // combo box selects its first item by itself, so "none" must be set explicitly.
@@ -189,9 +195,11 @@ void TFrmMain::ApplyInterfaceTexts()
                              "minute", "Add(&A)", "Del(&D)", "OK(&O)", "Cancel(&C)"})
         numberOnly(text);
     caption("cbTipOnOK", "show tip message");
-    // Window caption: no space before "[".
-    setWindowTitle(::Translate(QStringLiteral("Tovrik Assistant")) + QLatin1Char('[') + GetVersionText() +
-                   QLatin1Char(']'));
+    // Window caption: no space before "[". The product title is also the application's name in
+    // its boxes (the map's script errors take it as their caption).
+    const QString title = ::Translate(QStringLiteral("Tovrik Assistant"));
+    QGuiApplication::setApplicationDisplayName(title);
+    setWindowTitle(title + QLatin1Char('[') + GetVersionText() + QLatin1Char(']'));
     // Numbered only.
     for (const char* text : {"Please Input The Low Battery Value More than 10!", "Center number is error.",
                              "Operation success !", "Message", "Uploading all the time"})

@@ -6,6 +6,7 @@
 #include "core/DataFolder.h"
 #include "core/Dialogs.h"
 #include "i18n/Language.h"
+#include "i18n/ProgramTexts.h"
 #include "params/AlarmPage.h"
 #include "params/LedDisplay.h"
 #include "params/MainSettingsPage.h"
@@ -33,10 +34,10 @@ void TFrmMain::btnSaveClick()
     try {
         if (!QDir().mkpath(ParamsFolder()))
             throw EAppError(QStringLiteral("Cannot create file \"%1\". %2")
-                                .arg(path, ::Translate(QStringLiteral("The folder cannot be created."))));
+                                .arg(path, TranslateText("folder_not_created")));
         ParamsFile->SaveParamsFile(path);
         // Save shows no dialog; the log tells where the file went.
-        AppendLogLine(::Translate(QStringLiteral("Parameters saved to")) + QStringLiteral(" ") +
+        AppendLogLine(TranslateText("params_saved") + QStringLiteral(" ") +
                       QDir::toNativeSeparators(path));
     } catch (const EAppError& e) {
         Dialogs::ShowMessage(::Translate(QStringLiteral("Error")), e.Message(), TMsgIcon::Error);
@@ -53,7 +54,7 @@ void TFrmMain::btnLoadClick()
         return;
     try {
         ParamsFile->LoadParamsFile(path);
-        AppendLogLine(::Translate(QStringLiteral("Parameters loaded from")) + QStringLiteral(" ") +
+        AppendLogLine(TranslateText("params_loaded") + QStringLiteral(" ") +
                       QDir::toNativeSeparators(path));
     } catch (const EAppError& e) {
         Dialogs::ShowMessage(::Translate(QStringLiteral("Error")), e.Message(), TMsgIcon::Error);

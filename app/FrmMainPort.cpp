@@ -11,6 +11,7 @@
 #include "core/IniText.h"
 #include "core/Numbers.h"
 #include "diag/LogLine.h"
+#include "i18n/ProgramTexts.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -74,7 +75,7 @@ void TFrmMain::ShowPortDevice()
 {
     // The field shows numbers only; the device behind the typed number is its tooltip.
     const QString device = PortDevice(cboCOMIndex->currentText());
-    cboCOMIndex->setToolTip(device.isEmpty() ? Translate(QStringLiteral("No device has this port number")) : device);
+    cboCOMIndex->setToolTip(device.isEmpty() ? TranslateText("port_no_device") : device);
 }
 
 void TFrmMain::SetPortFieldsEnabled(bool enabled)
@@ -91,10 +92,14 @@ void TFrmMain::btn_SwitchClick()
     StopBatteryAnimation();
     try {
         if (ComPort.Connected()) {
+            // A close that fails (the device refuses the last calls) still leaves the window
+            // closed: the port object has let the device go either way.
+            const auto closed = qScopeGuard([this] {
+                SetPortFieldsEnabled(true);
+                SetCommandButtonsEnabled(false);
+                btn_Switch->setText(Translate(QStringLiteral("Open[&O]")));
+            });
             ComPort.ClosePort();
-            SetPortFieldsEnabled(true);
-            SetCommandButtonsEnabled(false);
-            btn_Switch->setText(Translate(QStringLiteral("Open[&O]")));
         } else {
             ComPort.SetPort(PortDevice(cboCOMIndex->currentText()));
             ComPort.SetBaudRate(BaudTextToRate(StrToIntDef(txtBAUD->text(), 9600)));
@@ -114,8 +119,8 @@ void TFrmMain::ComPortAfterOpen()
 {
     btn_Switch->setText(QStringLiteral("CLOSE(&C)"));
     btn_Switch->setStyleSheet(OpenColour);
-    AppendLogLine(QStringLiteral("%1 -- COM%2 = %3")
-                      .arg(FormatLogStamp(Clock::Now()), cboCOMIndex->currentText(), ComPort.Port()));
+    AppendLogLine(FormatLogStamp(Clock::Now()) + QLatin1Char(' ') +
+                  TranslateText("port_list_line").arg(cboCOMIndex->currentText(), ComPort.Port()));
 }
 
 void TFrmMain::ComPortAfterClose()
@@ -136,9 +141,10 @@ void TFrmMain::ComPortLineLost(const QString& message)
     SetPortFieldsEnabled(true);
     SetCommandButtonsEnabled(false);
     btn_Switch->setText(Translate(QStringLiteral("Open[&O]")));
-    const QString lost = Translate(QStringLiteral("The connection to the tracker was lost; the port has been closed."));
-    AppendLogLine(QStringLiteral("%1 -- COM%2 = %3 : %4 %5")
-                      .arg(FormatLogStamp(Clock::Now()), cboCOMIndex->currentText(), ComPort.Port(), lost, message));
+    const QString lost = TranslateText("port_line_lost");
+    AppendLogLine(FormatLogStamp(Clock::Now()) + QLatin1Char(' ') +
+                  TranslateText("port_list_line").arg(cboCOMIndex->currentText(), ComPort.Port()) +
+                  QStringLiteral(" : ") + lost + QLatin1Char(' ') + message);
     Dialogs::ShowMessage(ErrorCaption, lost + QLatin1Char('\n') + message, TMsgIcon::Error);
 }
 

@@ -8,6 +8,7 @@
 #include "diag/LogLine.h"
 #include "diag/LogView.h"
 #include "i18n/Language.h"
+#include "i18n/ProgramTexts.h"
 #include "link/CmdQueue.h"
 #include "link/FrameCodec.h"
 
@@ -74,7 +75,7 @@ void TConsolePage::btn_AdvOper_SendClick()
         frame = EncodeFrame(text.toLocal8Bit());
     } catch (const EAppError& e) {
         // The frame's one length byte cannot describe the text; nothing is written.
-        FAppendLogLine(FormatRefusedLine(Clock::Now(), QStringLiteral("Not sent: %1").arg(e.Message())));
+        FAppendLogLine(FormatRefusedLine(Clock::Now(), TranslateText("console_not_sent").arg(e.Message())));
         return;
     }
     FAppendLogLine(FormatSentLine(Clock::Now(), ::Translate(QStringLiteral("Send")), text));

@@ -9,6 +9,7 @@
 #include "geo/GeoFenceList.h"
 #include "geo/MapGroup.h"
 #include "i18n/Language.h"
+#include "i18n/ProgramTexts.h"
 #include "link/CmdQueue.h"
 
 #include <QEvent>
@@ -240,15 +241,13 @@ bool TGeoFencePage::CheckEditorFields()
     for (QChar c : {QLatin1Char(','), QLatin1Char('('), QLatin1Char(')'), QLatin1Char('!')})
         if (name.contains(c))
             return refuse(pnlGeoEdit->txtGeofenceName,
-                          Translate(QStringLiteral("%s must not contain \",\", \"(\", \")\" or \"!\"."))
-                              .replace(QStringLiteral("%s"), FieldName(pnlGeoEdit->lblFenceName)));
+                          TranslateText("refuse_separator").arg(FieldName(pnlGeoEdit->lblFenceName)));
     // A corner that is not a number would otherwise go out as "000.0000" and move or wipe the
     // fence on the tracker.
     for (QLineEdit* field : pnlGeoEdit->CornerFields()) {
         double v = 0;
         if (!TryStrToFloat(TrimText(field->text()), v))
-            return refuse(field, Translate(QStringLiteral("%s is not a number."))
-                                     .replace(QStringLiteral("%s"), FieldName(pnlGeoEdit->LabelOf(field))));
+            return refuse(field, TranslateText("refuse_not_number").arg(FieldName(pnlGeoEdit->LabelOf(field))));
     }
     return true;
 }

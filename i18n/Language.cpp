@@ -6,11 +6,13 @@
 #include "core/Numbers.h"
 #include "i18n/FileHelper.h"
 #include "i18n/LanguageMap.h"
+#include "i18n/ProgramTexts.h"
 #include "i18n/StringHashTrie.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 
 #include <memory>
 #include <string_view>
@@ -18,6 +20,7 @@
 namespace {
 
 const QString LanguageSection = QStringLiteral("language");
+const QString TextsSection = QStringLiteral("texts");
 const QString LanguageExtension = QStringLiteral("lng");
 
 // The module's state for the whole run. Both tables: exact keys, insertion order kept, entries
@@ -25,6 +28,8 @@ const QString LanguageExtension = QStringLiteral("lng");
 struct TLanguageModule {
     TStringHashTrie SourceTexts{true, true, TStringHashTrie::OwnsObjects};
     TStringHashTrie Translations{true, true, TStringHashTrie::OwnsObjects};
+    // Section "texts": program texts by their lower-case name, the first entry of a name wins.
+    QHash<QString, QString> ProgramTexts;
     QString CurrentLanguage;
 };
 
@@ -97,6 +102,7 @@ void LoadLanguage(const QString& name)
         return;
     module.CurrentLanguage = name;
     module.Translations.Clear();
+    module.ProgramTexts.clear();
 
     TIniText file;
     if (!file.LoadFile(FindLanguageFile(name)))
@@ -109,7 +115,14 @@ void LoadLanguage(const QString& name)
             continue; // the first entry of a number wins
         module.Translations.AddIntObject(new TMap(number, value), number);
     }
+    for (const auto& [key, value] : file.SectionEntries(TextsSection)) {
+        const QString name = key.toLower();
+        if (!value.isEmpty() && !module.ProgramTexts.contains(name))
+            module.ProgramTexts.insert(name, value);
+    }
 }
+
+QString ProgramTextTranslation(const QString& key) { return Module().ProgramTexts.value(key.toLower()); }
 
 void SaveLanguageCatalogue(const QString& name)
 {
@@ -134,6 +147,8 @@ void SaveLanguageCatalogue(const QString& name)
             file.WriteString(LanguageSection, QStringLiteral("%1").arg(entry->Number, 3, 10, QLatin1Char('0')),
                              entry->Text);
         }
+        for (const TProgramText& text : ProgramTexts())
+            file.WriteString(TextsSection, QString::fromLatin1(text.Key), QString::fromUtf8(text.English));
     } catch (...) {
         failure = std::current_exception();
     }

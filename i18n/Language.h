@@ -17,8 +17,13 @@ QString Translate(const QString& text);
 // first entry of a number wins; an empty value leaves that text in English.
 void LoadLanguage(const QString& name);
 
+// The current language's entry of section "texts" for a program text's name (any letter case);
+// empty when it has none. See i18n/ProgramTexts.h.
+QString ProgramTextTranslation(const QString& key);
+
 // Writes every source text numbered so far into that language's file, under the keys "%.3d",
-// creating the folder "locale" when needed. Other entries and sections of the file are kept.
+// and every program text's English text into its section "texts" (so it is meant for the
+// English catalogue), creating the folder "locale" when needed. Other entries and sections of the file are kept.
 // Raises EAppError when the folder cannot be made, an existing file cannot be read (it is then
 // left as it is) or the file cannot be written.
 void SaveLanguageCatalogue(const QString& name);

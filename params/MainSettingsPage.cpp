@@ -3,6 +3,7 @@
 #include "core/Dialogs.h"
 #include "core/Numbers.h"
 #include "i18n/Language.h"
+#include "i18n/ProgramTexts.h"
 #include "link/CmdQueue.h"
 #include "params/ParamChecks.h"
 
@@ -275,7 +276,7 @@ bool TMainSettingsPage::CheckCommandSafe(std::initializer_list<std::pair<const Q
             continue;
         Dialogs::ShowMessage(
             Translate(QStringLiteral("Error")),
-            Translate(QStringLiteral("The value of \"%1\" must not contain \",\", \"(\", \")\" or \"!\".")).arg(FieldName(label)),
+            TranslateText("refuse_separator").arg(FieldName(label)),
             TMsgIcon::Error);
         return false;
     }

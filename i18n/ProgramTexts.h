@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <span>
+
+// Texts the program shows beyond the numbered catalogue of section "language": refusals,
+// notices, the windows and settings added later. Each has a short stable name that keys it in
+// section "texts" of every language file, so adding one never moves a catalogue number.
+struct TProgramText {
+    const char* Key;     // lower case, letters, digits and "_"
+    const char* English; // may hold %1, %2 … for QString::arg
+};
+
+// Every program text, in the order they are written into the English catalogue.
+std::span<const TProgramText> ProgramTexts();
+
+// The current language's text for a program text, or its English text when the language has
+// none. An unknown name gives the name itself, so a slip shows on screen instead of nothing.
+QString TranslateText(const char* key);
+// The English text of a name; empty when no program text has that name.
+QString EnglishText(const char* key);
