@@ -29,6 +29,25 @@ constexpr TProgramText Texts[] = {
     // Map.
     // Status widgets.
     // Batch configuration.
+    {"fence_file_type", "\"%1\" is not a fence file: its name must end in .geojson, .json or .csv."},
+    {"fence_file_line", "Line %1: %2"},
+    {"fence_file_feature", "Feature %1: %2"},
+    {"fence_bad_columns", "a fence line holds 6 values (number, name and four corners), this one %1"},
+    {"fence_bad_number", "the fence number \"%1\" is not a whole number from 1 to 64"},
+    {"fence_given_twice", "fence %1 is given twice (first in %2)"},
+    {"fence_bad_name", "the name \"%1\" is not one the tracker takes: at most %2 letters A-Z, digits, spaces, \"-\" and \"_\""},
+    {"fence_bad_longitude", "the longitude \"%1\" is not a number from -180 to 180"},
+    {"fence_bad_latitude", "the latitude \"%1\" is not a number from -90 to 90"},
+    {"fence_not_polygon", "the feature is not a Polygon"},
+    {"fence_not_rectangle", "the polygon is not a rectangle along meridians and parallels"},
+    {"fence_not_json", "the file is not JSON: %1 (line %2)"},
+    {"fence_not_collection", "the file is not a GeoJSON FeatureCollection"},
+    {"fence_export", "Export Fences..."},
+    {"fence_import", "Import Fences..."},
+    {"fence_file_filter", "Fence files (*.geojson *.json *.csv)"},
+    {"fence_exported", "The fences were written to \"%1\"."},
+    {"fence_imported", "%1 fences were read from \"%2\"; the other fences are empty. Write them to the tracker with \"Write Selected Geo-fence\"."},
+    {"fence_import_refused", "Nothing was imported from \"%1\":"},
 };
 
 const TProgramText* Find(const char* key)
