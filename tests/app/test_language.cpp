@@ -9,6 +9,7 @@
 #include "diag/DebugMemo.h"
 #include "diag/LogView.h"
 #include "i18n/Language.h"
+#include "i18n/ProgramTexts.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -192,7 +193,14 @@ private slots:
         QVERIFY(FMessages.isEmpty());
         TIniText file;
         QVERIFY(file.LoadFile(LocalePath("english.lng")));
-        QCOMPARE(file.SectionNames(), QStringList{"language"});
+        // The catalogue's numbers, then the program's own texts by name, in English.
+        QCOMPARE(file.SectionNames(), (QStringList{"language", "texts"}));
+        const auto texts = file.SectionEntries("texts");
+        QCOMPARE(texts.size(), qsizetype(ProgramTexts().size()));
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            QCOMPARE(texts[i].first, QString::fromLatin1(ProgramTexts()[i].Key));
+            QCOMPARE(texts[i].second, QString::fromUtf8(ProgramTexts()[i].English));
+        }
         const auto entries = file.SectionEntries("language");
         QCOMPARE(entries.size(), 105);
         for (int i = 0; i < entries.size(); ++i) {
@@ -256,10 +264,10 @@ private slots:
         WriteFile(LocalePath("spanish.lng"), "[language]\r\n009=Abrir[&B]\r\n");
         {
             auto window = Start();
-            // The list is made before the English catalogue is first written: only "spanish",
-            // and nothing selected, since the configured "english" is not in it.
-            QCOMPARE(window->cbLanguage->count(), 1);
-            QCOMPARE(window->cbLanguage->currentIndex(), -1);
+            // The list is made before the English catalogue is first written; English, the
+            // program's own language, is listed all the same and is the configured choice.
+            QCOMPARE(window->cbLanguage->count(), 2);
+            QCOMPARE(window->cbLanguage->currentText(), QString("english"));
             Choose(*window, "spanish");
             QCOMPARE(ConfiguredLanguage(), QString("spanish"));
             QCOMPARE(window->btn_Switch->text(), QString("Open[&O]")); // captions wait for the next start

@@ -4,11 +4,14 @@
 #include "core/IniText.h"
 #include "i18n/FileHelper.h"
 #include "i18n/Language.h"
+#include "i18n/ProgramTexts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -176,8 +179,37 @@ private slots:
         Translate("zero");
         Translate("one");
         SaveLanguageCatalogue("english");
-        QCOMPARE(ReadFile(LocalePath("english.lng")),
-                 QByteArray("[notes]\r\nby=me\r\n\r\n[Language]\r\n001=one\r\n500=kept\r\n000=zero\r\n\r\n"));
+        const QByteArray written = ReadFile(LocalePath("english.lng"));
+        QVERIFY2(written.startsWith("[notes]\r\nby=me\r\n\r\n[Language]\r\n001=one\r\n500=kept\r\n000=zero\r\n\r\n[texts]\r\n"),
+                 written.constData());
+    }
+
+    void programTextsComeFromSectionTexts()
+    {
+        // English while no language has been loaded, and for a language file of old without the
+        // section; an unknown name shows itself.
+        QCOMPARE(TranslateText("port_no_device"), EnglishText("port_no_device"));
+        QVERIFY(!EnglishText("port_no_device").isEmpty());
+        QCOMPARE(TranslateText("no_such_text"), QString("no_such_text"));
+        WriteFile(LocalePath("old.lng"), "[language]\r\n000=cero\r\n");
+        LoadLanguage("old");
+        QCOMPARE(TranslateText("port_no_device"), EnglishText("port_no_device"));
+        // Names without regard to case, the first entry wins, an empty value stays English, and
+        // the numbered catalogue is untouched by the section.
+        WriteFile(LocalePath("new.lng"), "[language]\r\n000=cero\r\n[Texts]\r\nPort_No_Device=ninguno\r\n"
+                                         "port_no_device=segundo\r\nparams_saved=\r\n000=no\r\n");
+        LoadLanguage("new");
+        QCOMPARE(TranslateText("port_no_device"), QString("ninguno"));
+        QCOMPARE(TranslateText("params_saved"), EnglishText("params_saved"));
+        QCOMPARE(Translate("zero text"), QString("cero"));
+        // Every name is unique and of the stable form.
+        QSet<QString> names;
+        for (const TProgramText& t : ProgramTexts()) {
+            const QString key = QString::fromLatin1(t.Key);
+            QVERIFY2(!names.contains(key), t.Key);
+            QVERIFY2(QRegularExpression("^[a-z0-9_]+$").match(key).hasMatch(), t.Key);
+            names << key;
+        }
     }
 
     void catalogueFolderIsCreated()
