@@ -28,6 +28,16 @@ constexpr TProgramText Texts[] = {
     {"settings_unreadable", "The settings file \"%1\" cannot be read, so it is left as it is and the defaults are used for this run. %2"},
     // Map.
     // Status widgets.
+    {"status_tip", "%1 %2"},
+    {"meter_level", "%1 / %2"},
+    {"meter_percent", "%1%"},
+    {"lamp_name", "Connection"},
+    {"lamp_open", "open"},
+    {"lamp_closed", "closed"},
+    {"lamp_tip", "Connection: %1"},
+    {"progress_name", "Commands done"},
+    {"progress_tip", "Commands done: %1"},
+    {"status_query", "Read the tracker's status"},
     // Batch configuration.
     {"fence_file_type", "\"%1\" is not a fence file: its name must end in .geojson, .json or .csv."},
     {"fence_file_line", "Line %1: %2"},
