@@ -3,6 +3,9 @@
 #include "core/IniText.h"
 #include "core/Numbers.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 
 const QString Section = QString::fromLatin1(ParamsKeys::Section);
@@ -47,6 +50,8 @@ void TAppParamsConfig::WriteTo(TIniText& ini) const
     flag(ParamsKeys::KeepAliveOn, KeepAliveOn);
     number(ParamsKeys::KeepAliveSeconds, KeepAliveSeconds);
     text("Alarm_Params", AlarmParams);
+    if (!FenceFile.isEmpty())
+        text(ParamsKeys::FenceFile, FenceFile);
 }
 
 TAppParamsConfig TAppParamsConfig::ReadFrom(const TIniText& ini)
@@ -72,5 +77,23 @@ TAppParamsConfig TAppParamsConfig::ReadFrom(const TIniText& ini)
     c.KeepAliveOn = ReadBool(ini, ParamsKeys::KeepAliveOn, false);
     c.KeepAliveSeconds = ReadInt(ini, ParamsKeys::KeepAliveSeconds, 300);
     c.AlarmParams = text("Alarm_Params", QStringLiteral("0,0,0,0,0"));
+    c.FenceFile = text(ParamsKeys::FenceFile);
     return c;
+}
+
+QString ResolveFenceFile(const QString& paramsPath, const QString& fenceFile)
+{
+    if (fenceFile.isEmpty())
+        return QString();
+    QString name = fenceFile;
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return QDir::cleanPath(QFileInfo(paramsPath).absoluteDir().absoluteFilePath(name));
+}
+
+QString FenceFileKeyValue(const QString& paramsPath, const QString& fencePath)
+{
+    const QDir folder = QFileInfo(paramsPath).absoluteDir();
+    const QString absolute = QFileInfo(fencePath).absoluteFilePath();
+    const QString relative = folder.relativeFilePath(absolute);
+    return relative.startsWith(QLatin1String("../")) || QDir::isAbsolutePath(relative) ? absolute : relative;
 }

@@ -24,8 +24,13 @@ struct TAppParamsConfig {
     bool KeepAliveOn = false;
     int32_t KeepAliveSeconds = 300;
     QString AlarmParams = QStringLiteral("0,0,0,0,0");
+    // The fence file that travels with this set, as the file names it: empty for none, else a
+    // path absolute or relative to the parameter file's folder. Not shown on any page.
+    QString FenceFile;
 
-    // Section "Para", in the order of the fields. Keys the program does not know survive.
+    // Section "Para", in the order of the fields. Keys the program does not know survive. The
+    // fence file's key is written only when the set names one, so a Save from the pages keeps
+    // the key a file already has.
     void WriteTo(TIniText& ini) const;
     // Each missing key gives its default; booleans are true for any integer other than 0.
     static TAppParamsConfig ReadFrom(const TIniText& ini);
@@ -36,4 +41,13 @@ constexpr const char* Section = "Para";
 // The keep-alive switch and period sit beside the upload mode.
 constexpr const char* KeepAliveOn = "DataUpLoad_KeepAlive";
 constexpr const char* KeepAliveSeconds = "DataUpLoad_KeepAliveTime";
+// Beyond the twenty fields, read with an empty default: older files name no fence file.
+constexpr const char* FenceFile = "Geo_FenceFile";
 } // namespace ParamsKeys
+
+// The fence file a parameter file names, as a path to open: empty when it names none; a relative
+// name is taken from the parameter file's folder, with a backslash read as "/" (files written on Windows).
+QString ResolveFenceFile(const QString& paramsPath, const QString& fenceFile);
+// How a parameter file should name a fence file: relative to its folder when the fence file lies
+// in it or below, else the absolute path.
+QString FenceFileKeyValue(const QString& paramsPath, const QString& fencePath);

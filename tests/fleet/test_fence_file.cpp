@@ -2,7 +2,9 @@
 // import nothing and name every wrong line.
 #include "core/AppError.h"
 #include "fleet/FenceFile.h"
+#include "core/IniText.h"
 #include "geo/GeoFenceList.h"
+#include "params/AppParamsConfig.h"
 
 #include <QtTest>
 
@@ -67,6 +69,7 @@ private slots:
     void csvWithWrongLinesImportsNothingAndNamesEachLine();
     void geoJsonWithWrongFeaturesImportsNothingAndNamesEach();
     void filesThatCannotBeReadOrWritten();
+    void parameterFileNamesItsFenceFile();
 };
 
 void TestFenceFile::exportThenImportGivesTheSame64Records_data()
@@ -248,6 +251,40 @@ void TestFenceFile::filesThatCannotBeReadOrWritten()
     QVERIFY(WriteAll(text, "1,A,1,2,3,4\n"));
     QVERIFY(message([&] { ReadFenceFile(text); }).contains("\"" + text + "\""));
 
+}
+
+void TestFenceFile::parameterFileNamesItsFenceFile()
+{
+    // An older file names no fence file, and saving a set that names none adds no key to it.
+    const QByteArray old = "[Para]\r\nBasicInfo_AnotherName=Van 1\r\nAlarm_Params=1,2\r\n\r\n";
+    TIniText ini = TIniText::FromBytes(old);
+    TAppParamsConfig config = TAppParamsConfig::ReadFrom(ini);
+    QCOMPARE(config.FenceFile, QString());
+    QCOMPARE(config.Alias, QStringLiteral("Van 1"));
+    config.WriteTo(ini);
+    QVERIFY(!ini.ValueExists("Para", ParamsKeys::FenceFile));
+
+    // A key written by hand survives a save from the pages (which name no fence file).
+    ini.WriteString("Para", "geo_fencefile", "fences\\depot.geojson");
+    TAppParamsConfig fromPages;
+    fromPages.WriteTo(ini);
+    config = TAppParamsConfig::ReadFrom(ini);
+    QCOMPARE(config.FenceFile, QStringLiteral("fences\\depot.geojson"));
+    QCOMPARE(config.KeepAliveSeconds, 300);
+    config.FenceFile = "other.csv";
+    config.WriteTo(ini);
+    QCOMPARE(TAppParamsConfig::ReadFrom(ini).FenceFile, QStringLiteral("other.csv"));
+    QCOMPARE(ini.SectionKeys("Para").filter("fencefile", Qt::CaseInsensitive).size(), 1);
+
+    // The name is taken from the parameter file's folder.
+    QTemporaryDir dir;
+    const QString cfg = dir.filePath("param/0000000000.cfg");
+    QCOMPARE(ResolveFenceFile(cfg, "fences\\depot.geojson"), dir.filePath("param/fences/depot.geojson"));
+    QCOMPARE(ResolveFenceFile(cfg, "../shared/all.csv"), dir.filePath("shared/all.csv"));
+    QCOMPARE(ResolveFenceFile(cfg, "/srv/fences.csv"), QStringLiteral("/srv/fences.csv"));
+    QCOMPARE(ResolveFenceFile(cfg, ""), QString());
+    QCOMPARE(FenceFileKeyValue(cfg, dir.filePath("param/fences/a.csv")), QStringLiteral("fences/a.csv"));
+    QCOMPARE(FenceFileKeyValue(cfg, dir.filePath("b.csv")), dir.filePath("b.csv"));
 }
 
 QTEST_GUILESS_MAIN(TestFenceFile)
