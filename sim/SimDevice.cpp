@@ -146,6 +146,21 @@ QByteArray Answer(TSimState& state, const QByteArray& command)
     }
 }
 
+QByteArray ReadFormOf(const QByteArray& command)
+{
+    if (command.size() < 2 || command.front() != '(' || command.back() != ')')
+        return command;
+    const TFields fields = SplitFields(command.mid(1, command.size() - 2));
+    if (fields.size() < 2 || fields[1] != "1" || !fields[0].startsWith('P'))
+        return command;
+    QByteArray read = "(" + fields[0] + ",0";
+    // The fence and authorization commands name their entry in the first value.
+    const int number = StrToIntDef(fields[0].mid(1), -1);
+    if ((number == 8 || number == 11) && fields.size() > 2)
+        read += "," + fields[2];
+    return read + ")";
+}
+
 QByteArray BatteryReport(const TSimState& state)
 {
     return Build(state, "P16", {state.BatteryLevel});

@@ -14,6 +14,10 @@ namespace SimDevice {
 // and is answered like a read. Commands the tracker does not know get no answer (empty).
 QByteArray Answer(TSimState& state, const QByteArray& command);
 
+// The read request of the same setting as a command: "(P11,1,2,+49)" gives "(P11,0,2)",
+// "(P05,1,a,b,c,d,e)" gives "(P05,0)". Commands that are not writes come back unchanged.
+QByteArray ReadFormOf(const QByteArray& command);
+
 // The battery report that the tracker sends on its own: "(identifier,P16,level)".
 QByteArray BatteryReport(const TSimState& state);
 

@@ -21,6 +21,8 @@ struct TSimFaults {
     bool StopsReading = false;      // never reads the line: what the port writes piles up in the
                                     // pseudo-terminal until the port's writes find no room
     int32_t ByteGapMs = 0;          // each answer goes out one byte per write, this many ms apart
+    int32_t IgnoreWriteCmd = 0;     // writes of this command number change nothing and are
+                                    // answered like its read, so a read-back differs; 0 none
 
     bool operator==(const TSimFaults&) const = default;
 };

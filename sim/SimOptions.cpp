@@ -23,6 +23,9 @@ void AddSimFaultOptions(QCommandLineParser& parser)
     parser.addOption({QStringLiteral("byte-gap"),
                       QStringLiteral("Send every answer one byte at a time, <ms> milliseconds apart."),
                       QStringLiteral("ms")});
+    parser.addOption({QStringLiteral("ignore-write"),
+                      QStringLiteral("Answer writes of command <n> like its read, changing nothing."),
+                      QStringLiteral("n")});
 }
 
 namespace {
@@ -50,7 +53,8 @@ bool ReadSimFaultOptions(const QCommandLineParser& parser, TSimFaults& faults, Q
     if (!ReadCount(parser, "delay", faults.DelayMs, error) ||
         !ReadCount(parser, "battery-every", faults.BatteryEveryMs, error) ||
         !ReadCount(parser, "hang-up-after", faults.HangUpAfter, error) ||
-        !ReadCount(parser, "byte-gap", faults.ByteGapMs, error))
+        !ReadCount(parser, "byte-gap", faults.ByteGapMs, error) ||
+        !ReadCount(parser, "ignore-write", faults.IgnoreWriteCmd, error))
         return false;
     if (parser.isSet(QStringLiteral("malformed"))) {
         const QString kind = parser.value(QStringLiteral("malformed"));

@@ -234,7 +234,9 @@ void TSimTracker::HandleCommand(const QByteArray& command)
         if (FHangUpPending)
             return; // about to hang up: no more answers
         faults = FFaults;
-        answer = SimDevice::Answer(FState, command);
+        const bool ignored = faults.IgnoreWriteCmd > 0 && command.startsWith(
+            "(P" + QByteArray::number(faults.IgnoreWriteCmd).rightJustified(2, '0') + ",1");
+        answer = SimDevice::Answer(FState, ignored ? SimDevice::ReadFormOf(command) : command);
         if (answer.isEmpty() || faults.Silent)
             return;
         ++FAnswered;

@@ -226,6 +226,28 @@ private slots:
         QTest::newRow("texts stay texts") << int(TMalformed::NonNumeric) << QByteArray("(P05,0)")
                                           << QByteArray("(0123456789,P05,0.0.0.0,x8888x,CMNET,,)");
     }
+    void ignoredWriteIsAnsweredLikeItsRead()
+    {
+        TSimTracker sim;
+        TSimFaults faults;
+        faults.IgnoreWriteCmd = 11;
+        sim.SetFaults(faults);
+        QVERIFY(sim.Start());
+        TSimClient client(sim.DevicePath());
+        client.Port.OpenPort();
+        // The chosen command keeps its old value, also for the entry the write names.
+        QCOMPARE(client.Ask("(P11,1,2,+4912345)"), QByteArray("(0123456789,P11,2,)"));
+        QCOMPARE(client.Ask("(P11,0,2)"), QByteArray("(0123456789,P11,2,)"));
+        // Every other write still takes effect.
+        QCOMPARE(client.Ask("(P10,1,40)"), QByteArray("(0123456789,P10,40)"));
+        QCOMPARE(client.Ask("(P10,0)"), QByteArray("(0123456789,P10,40)"));
+        faults.IgnoreWriteCmd = 8;
+        sim.SetFaults(faults);
+        QCOMPARE(client.Ask("(P08,1,5,1.0,2.0,3.0,4.0,Yard)"), QByteArray("(0123456789,P08,5,0,0,0,0,)"));
+        QCOMPARE(SimDevice::ReadFormOf("(P05,1,a,b,c,d,e)"), QByteArray("(P05,0)"));
+        QCOMPARE(SimDevice::ReadFormOf("(P05,0)"), QByteArray("(P05,0)"));
+    }
+
     void malformedAnswers()
     {
         QFETCH(int, kind);
