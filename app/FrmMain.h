@@ -110,6 +110,19 @@ public:
     // A command-8 answer into the table; raises EAppError when it cannot be applied.
     void ApplyFenceAnswer(const TResponseFields& fields);
 private:
+    // --- fence files (app/FrmMainFences.cpp)
+    void BuildFenceFileButtons();
+    void ApplyFenceFileButtonTexts();
+public:
+    // Export writes the fences to a GeoJSON or CSV file; Import replaces all 64 by a file's.
+    void btn_GeoExportClick();
+    void btn_GeoImportClick();
+    // Replaces the 64 fences by a fence file's and repaints the list. A file that cannot be read
+    // or holds wrong lines raises EAppError naming each, and changes nothing.
+    void ImportFenceFile(const QString& path);
+    QPushButton* btn_GeoExport = nullptr;
+    QPushButton* btn_GeoImport = nullptr;
+private:
     // --- map (app/FrmMainMap.cpp)
     void CreateBrowserHost();
     // --- languages (app/FrmMainLanguage.cpp)

@@ -17,6 +17,7 @@ void TFrmMain::BuildGeoPage()
     layout->addWidget(GeoPage);
     // The temporary hot spot group belongs to the settings pages but sits at the top of this one.
     GeoPage->PlaceHotSpotGroup(gbTmpHotSpot);
+    BuildFenceFileButtons();
 
     rgMap = GeoPage->rgMap;
     ed_MapLat = rgMap->ed_MapLat;
@@ -36,6 +37,7 @@ void TFrmMain::InitGeoFenceStore()
 void TFrmMain::InitGeoFenceList()
 {
     GeoPage->InitGeoFenceList();
+    ApplyFenceFileButtonTexts(); // the language is loaded now
 }
 
 void TFrmMain::ApplyFenceAnswer(const TResponseFields& fields)
