@@ -287,9 +287,7 @@ void TFrmMain::ReadProgramSettings()
     field("lng", "125.156251", ed_MapLng);
     field("zoom", "2", ed_MapZoom);
     field("googleurl", DefaultMapHost, ed_googleurl);
-    // The maps API's key, when the user has one: read only, so the file gains no such key.
-    if (rgMap)
-        rgMap->SetGoogleKey(TrimText(ini.ReadString(section, QStringLiteral("googlekey"), QString())));
+    ReadMapSettings(ini);
     if (readable)
         ini.SaveFile(path);
 }

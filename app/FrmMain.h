@@ -125,6 +125,9 @@ public:
 private:
     // --- map (app/FrmMainMap.cpp)
     void CreateBrowserHost();
+    // The map choice from the settings file's section "config" (mapprovider, googlekey, tileurl,
+    // tileattribution); read only, so the file gains none of these keys at start-up.
+    void ReadMapSettings(const class TIniText& ini);
     // --- languages (app/FrmMainLanguage.cpp)
     void FillLanguageList();
     void LoadConfiguredLanguage();

@@ -25,6 +25,7 @@ const char* const BridgeTail = R"JS(
     byLowerName[members[i].toLowerCase()] = members[i];
   }
   var target = null;
+  var stateTarget = null;
   var pending = [];
   function forward(name, args) {
     if (target) {
@@ -33,6 +34,17 @@ const char* const BridgeTail = R"JS(
       pending.push([name, args]);
     }
   }
+  var pendingStates = [];
+  Object.defineProperty(window, 'tovrikMapStatus', {
+    value: function (state, reason) {
+      if (stateTarget) {
+        stateTarget.Report(String(state), String(reason || ''));
+      } else {
+        pendingStates.push([String(state), String(reason || '')]);
+      }
+    },
+    writable: false, enumerable: false, configurable: false
+  });
   var external = new Proxy({}, {
     get: function (obj, prop) {
       if (typeof prop !== 'string') {
@@ -65,6 +77,13 @@ const char* const BridgeTail = R"JS(
     }
     new QWebChannel(qt.webChannelTransport, function (channel) {
       target = channel.objects.external;
+      stateTarget = channel.objects.mapStatus || null;
+      if (stateTarget) {
+        for (var s = 0; s < pendingStates.length; s++) {
+          stateTarget.Report(pendingStates[s][0], pendingStates[s][1]);
+        }
+      }
+      pendingStates = [];
       var queued = pending;
       pending = [];
       for (var k = 0; k < queued.length; k++) {
@@ -87,9 +106,10 @@ QString ChannelClientLibrary()
 
 TExternalContainer::TExternalContainer(TMyExternal::THandlers handlers, QObject* parent)
     : TNulWBContainer(parent), FExternal(new TMyExternal(std::move(handlers), this)),
-      FChannel(new QWebChannel(this))
+      FMapState(new TMapStateReporter(this)), FChannel(new QWebChannel(this))
 {
     FChannel->registerObject(QStringLiteral("external"), FExternal);
+    FChannel->registerObject(QStringLiteral("mapStatus"), FMapState);
 }
 
 TExternalContainer::~TExternalContainer()

@@ -1,12 +1,17 @@
 #include "geo/MapGroup.h"
 
 #include "core/AppError.h"
+#include "core/DataFolder.h"
 #include "core/Dialogs.h"
+#include "core/IniText.h"
 #include "core/NestedLoops.h"
 #include "core/Numbers.h"
+#include "geo/BoundedWait.h"
 #include "geo/ExternalContainer.h"
 #include "geo/MapPageText.h"
+#include "geo/MapSettingsDialog.h"
 #include "i18n/Language.h"
+#include "i18n/ProgramTexts.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -14,7 +19,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QDir>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
@@ -26,13 +33,6 @@
 #include <QWebEngineView>
 
 namespace {
-
-// How long "Load Google Map" waits for the page before it gives control back. The page goes on
-// loading afterwards; the wait only keeps the map from being used before it exists.
-constexpr int LoadWaitMs = 30000;
-// How long a script call may take. Page scripts are short; an answer that never comes (a hung
-// renderer) must not hang the program.
-constexpr int ScriptWaitMs = 10000;
 
 QLabel* MakeLabel(const char* name, const char* caption, QWidget* parent)
 {
@@ -98,10 +98,12 @@ TMapGroup::TMapGroup(QWidget* parent) : QGroupBox(QStringLiteral("Google Map"), 
     ed_MapZoom = MakeEdit("ed_MapZoom", "2", this);
     ed_MapZoom->setMaximumWidth(36);
     btnLoadMap = MakeButton("btnLoadMap", "Load Google Map", this);
+    btnMapSettings = MakeButton("btnMapSettings", "", this);
+    btnMapSettings->setText(TranslateText("map_settings_button"));
     ed_googleurl = MakeEdit("ed_googleurl", "", this);
     ed_googleurl->setVisible(false);
     for (QWidget* w : std::initializer_list<QWidget*>{lblMapLat, ed_MapLat, lblMapLng, ed_MapLng, lblMapZoom,
-                                                      ed_MapZoom, btnLoadMap, ed_googleurl})
+                                                      ed_MapZoom, btnLoadMap, btnMapSettings, ed_googleurl})
         head->addWidget(w);
     root->addLayout(head);
 
@@ -111,6 +113,20 @@ TMapGroup::TMapGroup(QWidget* parent) : QGroupBox(QStringLiteral("Google Map"), 
     FBrowserLayout = new QVBoxLayout(FBrowserArea);
     FBrowserLayout->setContentsMargins(0, 0, 0, 0);
     root->addWidget(FBrowserArea, 1);
+    // The notice lies over the map, so it is seen where the map should be.
+    lblMapNotice = new QLabel(FBrowserArea);
+    lblMapNotice->setObjectName(QStringLiteral("lblMapNotice"));
+    lblMapNotice->setWordWrap(true);
+    lblMapNotice->setAlignment(Qt::AlignCenter);
+    lblMapNotice->setStyleSheet(QStringLiteral(
+        "QLabel { background: #FFF8DC; color: #3A2E00; border: 1px solid #C8A040; padding: 14px; font-size: 13px; }"));
+    lblMapNotice->hide();
+    FBrowserArea->installEventFilter(this);
+    FReadyTimer.setSingleShot(true);
+    connect(&FReadyTimer, &QTimer::timeout, this, [this] {
+        if (FState == TMapState::Loading)
+            FailMap(QStringLiteral("timeout"));
+    });
 
     auto* foot = new QHBoxLayout;
     txtLatLng = MakeInfoField("txtLatLng", this);
@@ -125,6 +141,7 @@ TMapGroup::TMapGroup(QWidget* parent) : QGroupBox(QStringLiteral("Google Map"), 
 
     lblMapLat->installEventFilter(this);
     connect(btnLoadMap, &QPushButton::clicked, this, &TMapGroup::btnLoadMapClick);
+    connect(btnMapSettings, &QPushButton::clicked, this, &TMapGroup::btnMapSettingsClick);
 }
 
 TMapGroup::~TMapGroup()
@@ -138,6 +155,7 @@ TMapGroup::~TMapGroup()
             delete profile;
     }
     FHost.reset();
+    FCacheLock.reset();
 }
 
 void TMapGroup::CreateBrowserHost()
@@ -151,6 +169,7 @@ void TMapGroup::CreateBrowserHost()
     };
     // DoOnAddress, DoOnHotPoint and DoOnGeoPoint are accepted and do nothing.
     FHost = std::make_unique<TExternalContainer>(std::move(handlers));
+    connect(FHost->MapState(), &TMapStateReporter::Reported, this, &TMapGroup::OnMapStateReported);
     if (FWebBrowser)
         FHost->Attach(FWebBrowser->page());
 }
@@ -161,13 +180,12 @@ QWebEngineView* TMapGroup::EnsureBrowser()
         return FWebBrowser;
     // Creating and showing a view starts the web engine (measured: its processes appear as soon
     // as a view is shown), so the view is made on the first load, not with the window.
-    // The page gets a profile of its own that keeps nothing on disk: the map needs no history,
-    // and several instances of the program must not share a cache folder.
-    auto* profile = new QWebEngineProfile(this);
+    QWebEngineProfile* profile = MakeProfile();
     FWebBrowser = new QWebEngineView(FBrowserArea);
     FWebBrowser->setObjectName(QStringLiteral("FWebBrowser"));
     FWebBrowser->setPage(new QWebEnginePage(profile, FWebBrowser));
     FBrowserLayout->addWidget(FWebBrowser);
+    lblMapNotice->raise();
     connect(FWebBrowser, &QWebEngineView::loadFinished, this, &TMapGroup::FWebBrowserDocumentComplete);
     connect(FWebBrowser->page(), &QWebEnginePage::linkHovered, this, &TMapGroup::FWebBrowserStatusTextChange);
     if (FHost)
@@ -177,15 +195,78 @@ QWebEngineView* TMapGroup::EnsureBrowser()
 
 QString TMapGroup::PageTemplate() { return MapPageTemplate(); }
 
-QString TMapGroup::BuildMapPage()
+QWebEngineProfile* TMapGroup::MakeProfile()
+{
+    // Map tiles are kept in the browser's own disk cache, as tile servers' usage policies ask.
+    // Two instances of the program must not share one cache folder: the one that holds the
+    // folder's lock uses it, any other keeps its cache in memory only.
+    const QString folder = AppDataPath(QStringLiteral("cache/map"));
+    QWebEngineProfile* profile = nullptr;
+    if (QDir().mkpath(folder)) {
+        auto lock = std::make_unique<QLockFile>(folder + QStringLiteral(".lock"));
+        lock->setStaleLockTime(0);
+        if (lock->tryLock(0)) {
+            FCacheLock = std::move(lock);
+            profile = new QWebEngineProfile(QStringLiteral("tovrik-map"), this);
+            profile->setPersistentStoragePath(folder + QStringLiteral("/storage"));
+            profile->setCachePath(folder);
+            profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+            profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+        }
+    }
+    if (!profile)
+        profile = new QWebEngineProfile(this);
+    profile->setHttpUserAgent(MapProviders::UserAgent());
+    return profile;
+}
+
+QString TMapGroup::BuildGooglePage()
 {
     const QString host = TrimText(ed_googleurl->text());
-    MapScriptUrl = MapScriptAddress(host.isEmpty() ? QString::fromLatin1(DefaultMapHost) : host, FGoogleKey);
+    MapScriptUrl = MapScriptAddress(host.isEmpty() ? QString::fromLatin1(DefaultMapHost) : host, FSettings.GoogleKey);
     MapCenterLat = FieldValue(ed_MapLat, DefaultMapCenterLat);
     MapCenterLng = FieldValue(ed_MapLng, DefaultMapCenterLng);
     MapZoomLevel = FieldValue(ed_MapZoom, DefaultMapZoomLevel);
     return FillPageTemplate(PageTemplate(), {QStringLiteral("100%"), MapScriptUrl, MapZoomLevel, MapCenterLat,
                                              MapCenterLng});
+}
+
+QString TMapGroup::BuildTilePage(const QString& tileUrl, const QString& attributionHtml)
+{
+    MapScriptUrl = tileUrl;
+    MapCenterLat = FieldValue(ed_MapLat, DefaultMapCenterLat);
+    MapCenterLng = FieldValue(ed_MapLng, DefaultMapCenterLng);
+    MapZoomLevel = FieldValue(ed_MapZoom, DefaultMapZoomLevel);
+    return BuildLeafletPage(tileUrl, attributionHtml, MapZoomLevel, MapCenterLat, MapCenterLng);
+}
+
+QString TMapGroup::BuildMapPage()
+{
+    switch (FSettings.Provider) {
+    case TMapProvider::Google:
+        return BuildGooglePage();
+    case TMapProvider::Tiles:
+        if (!MapProviders::IsUsableTileUrl(FSettings.TileUrl))
+            throw EAppError(TranslateText("map_tile_url_bad").arg(FSettings.TileUrl));
+        return BuildTilePage(TrimText(FSettings.TileUrl), FSettings.TileAttribution.toHtmlEscaped());
+    case TMapProvider::Osm:
+        break;
+    }
+    return BuildTilePage(QString::fromLatin1(MapProviders::OsmTileUrl),
+                         QString::fromUtf8(MapProviders::OsmAttributionHtml));
+}
+
+QUrl TMapGroup::PageBaseUrl() const
+{
+    // A page made from a text has no address of its own; only tiles from files need one, as a
+    // page may load files only when it is itself a local file.
+    if (FSettings.Provider != TMapProvider::Tiles)
+        return QUrl();
+    const QString url = TrimText(FSettings.TileUrl);
+    if (!url.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+        return QUrl();
+    const QString beforeNumbers = url.left(url.indexOf(QLatin1Char('{')));
+    return QUrl(beforeNumbers.left(beforeNumbers.lastIndexOf(QLatin1Char('/')) + 1));
 }
 
 void TMapGroup::btnLoadMapClick()
@@ -194,23 +275,44 @@ void TMapGroup::btnLoadMapClick()
         LoadMapPage();
     } catch (const EAppError& e) {
         Dialogs::ShowMessage(QGuiApplication::applicationDisplayName(), e.Message(), TMsgIcon::Error);
+    } catch (const std::exception& e) {
+        Dialogs::ShowMessage(QGuiApplication::applicationDisplayName(), QString::fromLocal8Bit(e.what()),
+                             TMsgIcon::Error);
     }
 }
 
 void TMapGroup::LoadMapPage()
 {
     const QString page = BuildMapPage();
+    const QUrl base = PageBaseUrl();
     QWebEngineView* view = EnsureBrowser();
-    const QString host = TrimText(ed_googleurl->text());
-    // The page's own address is the map host's root, so the page is an ordinary http page of
-    // that host; its script address is absolute either way.
-    const QUrl base(QStringLiteral("http://%1/").arg(host.isEmpty() ? QString::fromLatin1(DefaultMapHost) : host));
-    QEventLoop wait;
-    connect(view, &QWebEngineView::loadFinished, &wait, &QEventLoop::quit);
-    QTimer::singleShot(LoadWaitMs, &wait, &QEventLoop::quit);
-    view->setHtml(page, base.isValid() ? base : QUrl());
-    const TNestedLoopScope loading;
-    wait.exec();
+    FLoadedProvider = FSettings.Provider;
+    FState = TMapState::Loading;
+    FFailure.clear();
+    FReadyTimer.stop();
+    HideNotice();
+
+    // The empty document first: its completion sets MapLoaded, whether or not the map host
+    // answers later. It is local, so the wait is short; a close request ends it at once.
+    {
+        TBoundedWait blank(window());
+        const auto done = connect(view, &QWebEngineView::loadFinished, &blank, &TBoundedWait::Done);
+        view->setHtml(QStringLiteral("<html><body></body></html>"));
+        blank.Run(BlankWaitMs);
+        disconnect(done);
+        if (blank.CloseRequested())
+            return;
+    }
+    // Then the page. Its document may wait for the map host (the Google page's API script), so
+    // the wait is bounded; the page's own word on the map ends it too.
+    TBoundedWait wait(window());
+    const QPointer<TBoundedWait> outer = FPageWait;
+    FPageWait = &wait;
+    connect(view, &QWebEngineView::loadFinished, &wait, &TBoundedWait::Done);
+    FReadyTimer.start(FReadyLimitMs);
+    view->setHtml(page, base);
+    wait.Run(PageWaitMs);
+    FPageWait = outer;
 }
 
 void TMapGroup::FWebBrowserDocumentComplete(bool ok)
@@ -231,6 +333,8 @@ void TMapGroup::lblMapLatMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers
 
 bool TMapGroup::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == FBrowserArea && event->type() == QEvent::Resize && lblMapNotice->isVisible())
+        PlaceNotice();
     if (watched == lblMapLat && event->type() == QEvent::MouseButtonPress) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         lblMapLatMouseDown(mouse->button(), mouse->modifiers());
@@ -251,15 +355,27 @@ void TMapGroup::CallJavaScript(const QString& code)
 {
     if (code.isEmpty())
         return;
+    // This action has been told already that the map cannot take calls.
+    if (FNoticeShownThisAction)
+        return;
+    // A page without its map library cannot run any of its functions: one notice, no calls.
+    if (FState == TMapState::Failed && FFailure != QLatin1String("tiles")) {
+        ShowNoticeOncePerAction();
+        return;
+    }
     QString error;
+    bool mapReady = true;
     QPointer<QWebEnginePage> page = FWebBrowser ? FWebBrowser->page() : nullptr;
     if (!page) {
         error = QStringLiteral("no page is loaded");
     } else {
-        // The text runs in the page's global scope; an exception comes back as its message.
+        // The text runs in the page's global scope; an exception comes back as its message,
+        // together with the page's word on whether its map exists at all.
         const QString wrapped = QStringLiteral(
-            "(function () { try { (0, eval)(%1); return { ok: true }; } catch (e) {"
-            " return { ok: false, message: String((e && e.message !== undefined) ? e.message : e) }; } })()")
+            "(function () {"
+            " try { (0, eval)(%1); return { ok: true }; } catch (e) {"
+            " return { ok: false, ready: window.tovrikMapReady === true,"
+            " message: String((e && e.message !== undefined) ? e.message : e) }; } })()")
                                     .arg(ScriptString(code));
         // The answer may come after this call has given up; it then writes into the shared state
         // only, never into this frame.
@@ -268,32 +384,122 @@ void TMapGroup::CallJavaScript(const QString& code)
             QVariant Value;
         };
         auto answer = std::make_shared<TAnswer>();
-        QEventLoop wait;
-        QPointer<QEventLoop> waitRef(&wait);
+        TBoundedWait wait(window());
+        QPointer<TBoundedWait> waitRef(&wait);
         page->runJavaScript(wrapped, QWebEngineScript::MainWorld, [answer, waitRef](const QVariant& value) {
             answer->Done = true;
             answer->Value = value;
             if (waitRef)
-                waitRef->quit();
+                waitRef->Done();
         });
         if (!answer->Done) {
-            QTimer::singleShot(ScriptWaitMs, &wait, &QEventLoop::quit);
-            connect(page, &QObject::destroyed, &wait, &QEventLoop::quit);
-            const TNestedLoopScope scriptWait;
-            wait.exec();
+            connect(page, &QObject::destroyed, &wait, &TBoundedWait::Done);
+            wait.Run(ScriptWaitMs);
         }
         if (!answer->Done) {
             error = QStringLiteral("the page did not answer");
         } else {
             const QVariantMap result = answer->Value.toMap();
-            if (!result.value(QStringLiteral("ok")).toBool())
+            if (!result.value(QStringLiteral("ok")).toBool()) {
                 error = result.contains(QStringLiteral("message")) ? result.value(QStringLiteral("message")).toString()
                                                                    : QStringLiteral("the script did not run");
+                mapReady = result.value(QStringLiteral("ready")).toBool();
+            }
         }
     }
-    if (!error.isNull())
-        Dialogs::ShowMessage(QGuiApplication::applicationDisplayName(),
-                             QStringLiteral("callJavaScript.") + code + QLatin1Char(' ') + error, TMsgIcon::None);
+    if (error.isNull())
+        return;
+    // A failure because the map is not there (yet) is said once, not for every call.
+    if (page && !mapReady) {
+        ShowNoticeOncePerAction();
+        return;
+    }
+    Dialogs::ShowMessage(QGuiApplication::applicationDisplayName(),
+                         QStringLiteral("callJavaScript.") + code + QLatin1Char(' ') + error, TMsgIcon::None);
+}
+
+void TMapGroup::ShowNoticeOncePerAction()
+{
+    if (FNoticeShownThisAction)
+        return;
+    FNoticeShownThisAction = true;
+    // The action is over when control is back in the main event loop.
+    NestedLoops::WhenAllEnded(this, [this] { FNoticeShownThisAction = false; });
+    const QString notice = MapNotice();
+    Dialogs::ShowMessage(Translate(QStringLiteral("Message")), notice.isEmpty() ? TranslateText("map_not_ready") : notice,
+                         TMsgIcon::Information);
+}
+
+QString TMapGroup::MapSourceName() const
+{
+    if (FLoadedProvider == TMapProvider::Google) {
+        const QString host = TrimText(ed_googleurl->text());
+        return host.isEmpty() ? QString::fromLatin1(DefaultMapHost) : host;
+    }
+    const QUrl url(MapScriptUrl);
+    return url.host().isEmpty() ? MapScriptUrl : url.host();
+}
+
+QString TMapGroup::MapNotice() const
+{
+    if (FState != TMapState::Failed)
+        return QString();
+    const QString source = MapSourceName();
+    if (FFailure == QLatin1String("key"))
+        return FSettings.GoogleKey.isEmpty() ? TranslateText("map_notice_no_key") : TranslateText("map_notice_key");
+    if (FFailure == QLatin1String("tiles"))
+        return TranslateText("map_notice_tiles").arg(source);
+    if (FFailure == QLatin1String("timeout"))
+        return TranslateText("map_notice_timeout").arg(source, QString::number(FReadyLimitMs / 1000));
+    return TranslateText("map_notice_script").arg(source);
+}
+
+void TMapGroup::OnMapStateReported(const QString& state, const QString& reason)
+{
+    if (FState == TMapState::Empty)
+        return;
+    if (state == QLatin1String("ready")) {
+        FState = TMapState::Ready;
+        FFailure.clear();
+        FReadyTimer.stop();
+        HideNotice();
+        if (FPageWait)
+            FPageWait->Done();
+    } else if (state == QLatin1String("failed")) {
+        FailMap(reason.isEmpty() ? QStringLiteral("script") : reason);
+    }
+}
+
+void TMapGroup::FailMap(const QString& reason)
+{
+    FState = TMapState::Failed;
+    FFailure = reason;
+    FReadyTimer.stop();
+    const QString notice = MapNotice();
+    lblMapNotice->setText(notice);
+    PlaceNotice();
+    lblMapNotice->show();
+    lblMapNotice->raise();
+    ed_web->setText(notice);
+    if (FPageWait)
+        FPageWait->Done();
+}
+
+void TMapGroup::HideNotice()
+{
+    if (lblMapNotice->isVisible() && ed_web->text() == lblMapNotice->text())
+        ed_web->clear();
+    lblMapNotice->hide();
+    lblMapNotice->clear();
+}
+
+void TMapGroup::PlaceNotice()
+{
+    const QRect area = FBrowserArea->rect();
+    const int width = std::max(120, area.width() - 60);
+    lblMapNotice->setFixedWidth(width);
+    lblMapNotice->adjustSize();
+    lblMapNotice->move(area.center() - QPoint(width / 2, lblMapNotice->height() / 2));
 }
 
 QString TMapGroup::ColorToHtml(uint32_t colour)
@@ -349,4 +555,38 @@ void TMapGroup::ConnectBoundsFields(QLineEdit* ltLongitude, QLineEdit* ltLatitud
                 if (c) c->setText(FormatFixed(rbLng, 6));
                 if (d) d->setText(FormatFixed(rbLat, 6));
             });
+}
+
+void TMapGroup::btnMapSettingsClick()
+{
+    if (!FSettingsDialog) {
+        FSettingsDialog = new TMapSettingsDialog(this);
+        // OK is taken only when the choice could be saved; otherwise the dialog stays open.
+        FSettingsDialog->SetAcceptCheck([this](const TMapSettings& s) { return SaveMapSettings(s); });
+    }
+    FSettingsDialog->SetSettings(FSettings);
+    // Window-modal without a nested loop: nothing waits for the dialog.
+    FSettingsDialog->open();
+}
+
+bool TMapGroup::SaveMapSettings(const TMapSettings& settings)
+{
+    try {
+        const QString path = SettingsFilePath();
+        TIniText ini;
+        QString reason;
+        // Rewriting a settings file that could not be read would lose everything else it holds.
+        if (!ini.LoadFile(path, &reason)) {
+            Dialogs::ShowMessage(QGuiApplication::applicationDisplayName(),
+                                 TranslateText("map_settings_unreadable").arg(path, reason), TMsgIcon::Error);
+            return false;
+        }
+        MapProviders::Write(ini, settings);
+        ini.SaveFile(path);
+    } catch (const EAppError& e) {
+        Dialogs::ShowMessage(QGuiApplication::applicationDisplayName(), e.Message(), TMsgIcon::Error);
+        return false;
+    }
+    FSettings = settings;
+    return true;
 }

@@ -1,15 +1,23 @@
 #pragma once
 
 #include "geo/FenceMap.h"
+#include "geo/MapProvider.h"
 
 #include <QGroupBox>
+#include <QPointer>
 #include <QString>
+#include <QTimer>
+#include <QUrl>
 #include <memory>
 
 class QLabel;
 class QLineEdit;
+class QLockFile;
+class TBoundedWait;
+class TMapSettingsDialog;
 class QPushButton;
 class QVBoxLayout;
+class QWebEngineProfile;
 class QWebEngineView;
 class TExternalContainer;
 
@@ -17,6 +25,11 @@ class TExternalContainer;
 // shows the generated map page, the last clicked point, the two fence buttons below the map and
 // the browser's status text. It also owns the browser host with the object the page reaches as
 // window.external, and runs the program's script calls into the page.
+//
+// The page is the Google page (with a key) or the Leaflet page (OpenStreetMap or another tile
+// server); both offer the same page functions and calls back, so nothing outside this group
+// knows which one is shown. When the map cannot load, the map area says so in one notice, and
+// the calls into the page give at most one notice per user action instead of one box per call.
 class TMapGroup : public QGroupBox, public IFenceMap {
     Q_OBJECT
 public:
@@ -27,17 +40,51 @@ public:
     // made on the first load, so that start-up never waits for the web engine.
     void CreateBrowserHost();
 
-    // Optional key of the maps API ("googlekey" in the settings file); empty: no key is sent.
-    void SetGoogleKey(const QString& key) { FGoogleKey = key; }
-    const QString& GoogleKey() const { return FGoogleKey; }
+    // The map choice (settings file keys mapprovider, googlekey, tileurl, tileattribution). Takes
+    // effect at the next load.
+    void SetMapSettings(const TMapSettings& settings) { FSettings = settings; }
+    const TMapSettings& MapSettings() const { return FSettings; }
+    // Key of the maps API; empty: no key is sent.
+    void SetGoogleKey(const QString& key) { FSettings.GoogleKey = key; }
+    const QString& GoogleKey() const { return FSettings.GoogleKey; }
 
-    // "Load Google Map": builds the page from the fields and loads it into the browser, then
-    // processes events until the page has finished loading (or the wait limit has passed).
+    // "Map settings...": the provider, the key and the tile address, in a dialog; OK saves them
+    // into the settings file and uses them from the next load on.
+    void btnMapSettingsClick();
+    TMapSettingsDialog* SettingsDialog() const { return FSettingsDialog; }
+    // Saves the choice into the settings file and takes it. Refuses (with a box, returning false)
+    // when the file exists but cannot be read, since rewriting it would lose what it holds.
+    bool SaveMapSettings(const TMapSettings& settings);
+
+    // "Load Google Map": builds the page from the fields and loads it into the browser. An empty
+    // document goes first, whose completion sets MapLoaded; then the page, waited for at most
+    // PageWaitMs (a map host that never answers must not hold the program).
     void btnLoadMapClick();
     void LoadMapPage();
-    // The filled page text for the fields' current values; also sets MapScriptUrl, the centre and
-    // the zoom. LoadMapPage loads exactly this text.
+    // The filled page text of the chosen provider for the fields' current values; also sets
+    // MapScriptUrl (the API script, or the tile address of a Leaflet page), the centre and the
+    // zoom. LoadMapPage loads exactly this text. A tile address that cannot work raises EAppError.
     QString BuildMapPage();
+    // The same for one page kind, whatever the provider.
+    QString BuildGooglePage();
+    QString BuildTilePage(const QString& tileUrl, const QString& attributionHtml);
+    // The page's base address: none, or the tile folder for file:// tiles (never a remote host).
+    QUrl PageBaseUrl() const;
+
+    // The map's state as the page reports it.
+    enum class TMapState { Empty, Loading, Ready, Failed };
+    TMapState MapState() const { return FState; }
+    // What failed: "script", "key", "tiles" or "timeout"; empty unless Failed.
+    const QString& MapFailure() const { return FFailure; }
+    // The notice the map area shows (empty when none).
+    QString MapNotice() const;
+    // How long the page may take to report a usable map before the map area says it did not
+    // come (the page keeps loading and can still report it later).
+    void SetMapReadyLimit(int ms) { FReadyLimitMs = ms; }
+    static constexpr int PageWaitMs = 5000;
+    static constexpr int BlankWaitMs = 5000;
+    static constexpr int ScriptWaitMs = 5000;
+    static constexpr int DefaultMapReadyLimitMs = 20000;
 
     // The browser's events.
     void FWebBrowserDocumentComplete(bool ok);
@@ -91,6 +138,8 @@ public:
     QLineEdit* ed_MapLng = nullptr;
     QLineEdit* ed_MapZoom = nullptr;
     QPushButton* btnLoadMap = nullptr;
+    QPushButton* btnMapSettings = nullptr;
+    QLabel* lblMapNotice = nullptr;
     QLineEdit* ed_googleurl = nullptr;
     QLineEdit* txtLatLng = nullptr;
     QPushButton* btn_GeoShowAllFence = nullptr;
@@ -107,10 +156,29 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void OnMapStateReported(const QString& state, const QString& reason);
+    void FailMap(const QString& reason);
+    void HideNotice();
+    void PlaceNotice();
+    // One box per user action while the map cannot take calls; the next action may show it again.
+    void ShowNoticeOncePerAction();
+    // The host or server named in the notices.
+    QString MapSourceName() const;
+    QWebEngineProfile* MakeProfile();
+
     QWebEngineView* FWebBrowser = nullptr;
     QWidget* FBrowserArea = nullptr;
     QVBoxLayout* FBrowserLayout = nullptr;
     std::unique_ptr<TExternalContainer> FHost;
-    QString FGoogleKey;
+    TMapSettings FSettings;
+    TMapProvider FLoadedProvider = TMapProvider::Osm;
     bool FFenceSettingActive = false;
+    TMapState FState = TMapState::Empty;
+    QString FFailure;
+    QTimer FReadyTimer;
+    int FReadyLimitMs = DefaultMapReadyLimitMs;
+    QPointer<TBoundedWait> FPageWait;
+    bool FNoticeShownThisAction = false;
+    TMapSettingsDialog* FSettingsDialog = nullptr;
+    std::unique_ptr<QLockFile> FCacheLock;
 };

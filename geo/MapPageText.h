@@ -18,11 +18,24 @@ QString FillPageTemplate(const QString& format, const QList<TPageArg>& args);
 // The page template carried in the program, its lines joined by CR LF.
 QString MapPageTemplate();
 
-// The address of the maps API script on a host: "http://<host>/maps/api/js?sensor=false", plus
-// "&key=<key>" when a key is given. Characters that have no place in a host name (or in a query
-// value, for the key) are percent-encoded, so that neither can break out of the page's script
-// element.
+// The address of the maps API script on a host: "https://<host>/maps/api/js", plus "?key=<key>"
+// when a key is given. A loopback host (127.0.0.1, localhost, [::1]: a server on this machine,
+// such as a test's stand-in) is asked over plain http, as its traffic never leaves the machine.
+// Characters that have no place in a host name (or in a query value, for the key) are
+// percent-encoded, so that neither can break out of the page's script element.
 QString MapScriptAddress(const QString& host, const QString& key);
+
+// The Leaflet page template carried in the program (lines joined by CR LF). Its placeholders, in
+// order: "%s" Leaflet's style sheet, "%s" Leaflet's script, "%s" the tile address and "%s" the
+// attribution (both as script string literals), "%f" zoom, "%f" centre latitude, "%f" centre
+// longitude.
+QString LeafletPageTemplate();
+// Leaflet's style sheet and script as the program carries them.
+QString LeafletStyle();
+QString LeafletScript();
+// The Leaflet page filled for one tile address, attribution (HTML) and view.
+QString BuildLeafletPage(const QString& tileUrl, const QString& attributionHtml, double zoom, double lat,
+                         double lng);
 
 // The map host used when the host field is empty: the public host of the maps API.
 constexpr const char* DefaultMapHost = "maps.googleapis.com";

@@ -2,8 +2,13 @@
 
 #include "geo/MapGroup.h"
 
+#include <QBuffer>
+#include <cmath>
 #include <QEventLoop>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPointer>
 #include <QTcpSocket>
 #include <QTest>
@@ -287,23 +292,91 @@ TFakeMapsServer::TFakeMapsServer(QObject* parent) : QObject(parent)
 
 QString TFakeMapsServer::Host() const { return QStringLiteral("127.0.0.1:%1").arg(FServer.serverPort()); }
 
+QString TFakeMapsServer::TileUrl() const { return QStringLiteral("http://%1/tiles/{z}/{x}/{y}.png").arg(Host()); }
+
+QStringList TFakeMapsServer::TileRequests() const
+{
+    QStringList tiles;
+    for (const QString& r : FRequests)
+        if (r.startsWith(QStringLiteral("/tiles/")))
+            tiles << r;
+    return tiles;
+}
+
 QByteArray TFakeMapsServer::Script() { return QByteArray(FakeApi); }
+
+QByteArray TFakeMapsServer::Tile(int z, int x, int y)
+{
+    QImage image(256, 256, QImage::Format_RGB32);
+    image.fill(QColor(0xF2, 0xEF, 0xE9));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    // World pixels of this tile's corner: shapes are drawn in world pixels so they run on.
+    const double ox = 256.0 * x, oy = 256.0 * y;
+    const auto hash = [](long long a, long long b) { return unsigned((a * 73856093LL) ^ (b * 19349663LL)) % 1000u; };
+    // Parks: one per block of 192 pixels where the block's hash says so.
+    for (long long by = (long long)(oy / 192) - 1; by <= (long long)((oy + 256) / 192); ++by)
+        for (long long bx = (long long)(ox / 192) - 1; bx <= (long long)((ox + 256) / 192); ++bx)
+            if (hash(bx + z, by) < 300)
+                p.fillRect(QRectF(bx * 192 + 30 - ox, by * 192 + 40 - oy, 110, 80), QColor(0xC8, 0xFA, 0xCC));
+    // A river winding across the world.
+    QPainterPath river;
+    for (int i = -8; i <= 264; i += 8) {
+        const double gx = ox + i;
+        const double gy = 256.0 * (1 << z) * 0.55 + 60 * std::sin(gx / 140.0);
+        i == -8 ? river.moveTo(i, gy - oy) : river.lineTo(i, gy - oy);
+    }
+    p.strokePath(river, QPen(QColor(0xAA, 0xD3, 0xDF), 16));
+    // Roads every 128 pixels, a main road every fourth.
+    for (int k = 0; k < 2; ++k) {
+        const double origin = k == 0 ? ox : oy;
+        for (long long n = (long long)(origin / 128); n * 128 < origin + 256; ++n) {
+            const double at = n * 128 - origin;
+            const bool main = n % 4 == 0;
+            const QPen casing(main ? QColor(0xE8, 0x92, 0x3A) : QColor(0xCC, 0xCC, 0xCC), main ? 9 : 6);
+            const QPen fill(main ? QColor(0xFC, 0xD6, 0xA4) : QColor(Qt::white), main ? 6 : 4);
+            for (const QPen& pen : {casing, fill}) {
+                p.setPen(pen);
+                k == 0 ? p.drawLine(QPointF(at, 0), QPointF(at, 256)) : p.drawLine(QPointF(0, at), QPointF(256, at));
+            }
+        }
+    }
+    p.end();
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
 
 void TFakeMapsServer::Serve(QTcpSocket* socket)
 {
     // One request per connection: read up to the end of the header, answer, close.
     QByteArray request = socket->property("request").toByteArray() + socket->readAll();
     socket->setProperty("request", request);
-    if (!request.contains("\r\n\r\n"))
+    if (!request.contains("\r\n\r\n") || socket->property("seen").toBool())
         return;
+    socket->setProperty("seen", true);
     const QList<QByteArray> line = request.left(request.indexOf("\r\n")).split(' ');
     const QString target = line.size() >= 2 ? QString::fromLatin1(line.at(1)) : QString();
+    QString agent;
+    for (const QByteArray& header : request.left(request.indexOf("\r\n\r\n")).split('\n'))
+        if (header.toLower().startsWith("user-agent:"))
+            agent = QString::fromLatin1(header.mid(11).trimmed());
     FRequests << target;
+    FUserAgents << agent;
+    if (FSilent)
+        return;
     QByteArray status = "404 Not Found", type = "text/plain", body = "not here";
+    const QStringList tile = target.split(QLatin1Char('/'));
     if (target.startsWith(QStringLiteral("/maps/api/js"))) {
         status = "200 OK";
         type = "application/javascript";
         body = Script();
+    } else if (tile.size() == 5 && tile[1] == QLatin1String("tiles") && tile[4].endsWith(QLatin1String(".png"))) {
+        status = "200 OK";
+        type = "image/png";
+        body = Tile(tile[2].toInt(), tile[3].toInt(), tile[4].chopped(4).toInt());
     }
     socket->write("HTTP/1.1 " + status + "\r\nContent-Type: " + type + "\r\nContent-Length: " +
                   QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
@@ -334,8 +407,26 @@ QVariant EvalInPage(QWebEngineView* view, const QString& script, int timeoutMs)
     return answer->Value;
 }
 
+bool LoadTileMap(TMapGroup& group, TFakeMapsServer& server)
+{
+    TMapSettings settings = group.MapSettings();
+    settings.Provider = TMapProvider::Tiles;
+    settings.TileUrl = server.TileUrl();
+    settings.TileAttribution = QStringLiteral("Test tiles");
+    group.SetMapSettings(settings);
+    group.CreateBrowserHost();
+    group.resize(660, 600);
+    group.show();
+    group.EnsureBrowser()->setFixedSize(640, 480);
+    group.LoadMapPage();
+    return QTest::qWaitFor([&] { return group.MapState() == TMapGroup::TMapState::Ready; }, 15000);
+}
+
 bool LoadFakeMap(TMapGroup& group, TFakeMapsServer& server)
 {
+    TMapSettings settings = group.MapSettings();
+    settings.Provider = TMapProvider::Google;
+    group.SetMapSettings(settings);
     group.ed_googleurl->setText(server.Host());
     group.CreateBrowserHost();
     group.resize(660, 600);

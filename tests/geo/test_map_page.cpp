@@ -174,7 +174,8 @@ void TestMapPage::filledPage_data()
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QStringList>("expected");
-    const QString defaultScript = QStringLiteral("src=\"http://maps.googleapis.com/maps/api/js?sensor=false\"");
+    // Over https and without the long-retired "sensor" parameter.
+    const QString defaultScript = QStringLiteral("src=\"https://maps.googleapis.com/maps/api/js\"");
     QTest::newRow("design-time texts, empty host field")
         << "22.917922" << "125.156251" << "2" << "" << ""
         << QStringList{QStringLiteral("height: 100%;"), defaultScript, QStringLiteral("zoom: 2.00,"),
@@ -189,14 +190,18 @@ void TestMapPage::filledPage_data()
         << QStringList{QStringLiteral("center: new google.maps.LatLng(1.50, 125.16),"), QStringLiteral("zoom: 7.25,")};
     QTest::newRow("negative centre") << "-33.8688" << "-70.006" << "2" << "" << ""
                                      << QStringList{QStringLiteral("LatLng(-33.87, -70.01),")};
-    QTest::newRow("host with a port") << "1" << "2" << "3" << "127.0.0.1:8080" << ""
-                                      << QStringList{QStringLiteral("src=\"http://127.0.0.1:8080/maps/api/js?sensor=false\"")};
+    QTest::newRow("loopback host with a port, asked over http")
+        << "1" << "2" << "3" << "127.0.0.1:8080" << ""
+        << QStringList{QStringLiteral("src=\"http://127.0.0.1:8080/maps/api/js\"")};
+    QTest::newRow("other host with a port, asked over https")
+        << "1" << "2" << "3" << "maps.example.com:8443" << ""
+        << QStringList{QStringLiteral("src=\"https://maps.example.com:8443/maps/api/js\"")};
     QTest::newRow("key given")
         << "1" << "2" << "3" << "" << "AbC-123_x"
-        << QStringList{QStringLiteral("src=\"http://maps.googleapis.com/maps/api/js?sensor=false&key=AbC-123_x\"")};
+        << QStringList{QStringLiteral("src=\"https://maps.googleapis.com/maps/api/js?key=AbC-123_x\"")};
     QTest::newRow("quote and angle in the host and key stay inside the attribute")
         << "1" << "2" << "3" << "a\"b<c" << "k\"><script>"
-        << QStringList{QStringLiteral("src=\"http://a%22b%3Cc/maps/api/js?sensor=false&key=k%22%3E%3Cscript%3E\"")};
+        << QStringList{QStringLiteral("src=\"https://a%22b%3Cc/maps/api/js?key=k%22%3E%3Cscript%3E\"")};
 }
 
 void TestMapPage::filledPage()
@@ -211,7 +216,7 @@ void TestMapPage::filledPage()
     group->ed_MapLng->setText(lng);
     group->ed_MapZoom->setText(zoom);
     group->ed_googleurl->setText(host);
-    group->SetGoogleKey(key);
+    group->SetMapSettings(TMapSettings{TMapProvider::Google, key, {}, {}});
     const QString page = group->BuildMapPage();
     for (const QString& text : expected)
         QVERIFY2(page.contains(text), qPrintable(text));
@@ -247,9 +252,11 @@ void TestMapPage::loadsFromTheMapHostAndMakesTheMap()
     QVERIFY(group->MapLoaded);
     QVERIFY(group->CheckMapLoaded());
     QVERIFY(messages.isEmpty());
-    QCOMPARE(loaded.size(), 1);
+    // The empty document first, then the page.
+    QCOMPARE(loaded.size(), 2);
     QCOMPARE(group->WebBrowser()->objectName(), QStringLiteral("FWebBrowser"));
-    QVERIFY(server->Requests().contains(QStringLiteral("/maps/api/js?sensor=false")));
+    QVERIFY(server->Requests().contains(QStringLiteral("/maps/api/js")));
+    QTRY_COMPARE_WITH_TIMEOUT(group->MapState(), TMapGroup::TMapState::Ready, 5000);
     QCOMPARE(Eval(QStringLiteral("document.title")).toString(), QStringLiteral("google map v3"));
     // The map got the placeholders' values and every control.
     QCOMPARE(EvalJson(QStringLiteral("[__fake.map.opts.zoom, __fake.map.opts.center.lat(), __fake.map.opts.center.lng()]")),
@@ -270,6 +277,7 @@ void TestMapPage::loadsFromTheMapHostAndMakesTheMap()
 void TestMapPage::unreachableMapHostStillLoadsThePage()
 {
     // Port 1 on this machine refuses: the API script never arrives.
+    group->SetMapSettings(TMapSettings{TMapProvider::Google, {}, {}, {}});
     group->ed_googleurl->setText(QStringLiteral("127.0.0.1:1"));
     group->CreateBrowserHost();
     group->show();
@@ -277,21 +285,27 @@ void TestMapPage::unreachableMapHostStillLoadsThePage()
     QVERIFY(group->MapLoaded);
     QVERIFY(group->CheckMapLoaded());
     QCOMPARE(Eval(QStringLiteral("typeof google")).toString(), QStringLiteral("undefined"));
-    // The page's functions are all defined all the same; those that need the API fail and are
-    // reported one by one, the others work.
+    // The page's functions are all defined all the same.
     QCOMPARE(Eval(QStringLiteral("[typeof MarkerManager, typeof LabelText, typeof showGeoFence, typeof CoordMapType].join()"))
                  .toString(),
              QStringLiteral("function,function,function,function"));
+    // The map area and the status field say what failed; the page calls are not made one by one.
+    QTRY_COMPARE_WITH_TIMEOUT(group->MapState(), TMapGroup::TMapState::Failed, 5000);
+    QCOMPARE(group->MapFailure(), QStringLiteral("script"));
+    QVERIFY(group->lblMapNotice->isVisible());
+    QVERIFY(group->lblMapNotice->text().contains(QStringLiteral("127.0.0.1:1")));
+    QCOMPARE(group->ed_web->text(), group->lblMapNotice->text());
     group->HideFencesOnMap();
-    QVERIFY(messages.isEmpty());
     group->ShowFenceOnMap(TFenceCorners{114, 22.9, 114.5, 22.5}, 3, 0x0000FF, 0x0000FF);
-    QCOMPARE(messages.size(), 1);  // locateTo ignores its error
-    QCOMPARE(messages[0].Text, QStringLiteral("callJavaScript.showGeoFence(22.900000,114.000000,22.500000,114.500000,3,"
-                                              "\"#FF0000\",\"#FF0000\") google is not defined"));
     group->EnterFenceSetting();
     QVERIFY(group->FenceSettingActive());
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages[0].Text, group->lblMapNotice->text());
+    // The next action is told again, once.
+    QCoreApplication::processEvents();
+    group->HideFencesOnMap();
+    group->HideFencesOnMap();
     QCOMPARE(messages.size(), 2);
-    QVERIFY(messages[1].Text.startsWith(QStringLiteral("callJavaScript.FenceEnterSetting(true) ")));
 }
 
 void TestMapPage::showAndHideGeoFence()
