@@ -15,6 +15,7 @@
 #include "geo/MapGroup.h"
 #include "i18n/Language.h"
 #include "i18n/ProgramTexts.h"
+#include "params/ParamChecks.h"
 #include "params/ParamsFile.h"
 
 #include <QCheckBox>
@@ -66,10 +67,16 @@ TFrmMain::TFrmMain(QWidget* parent) : QWidget(parent)
     BuildLayout();
     ConnectParamsFiles();
     ConnectSerialLine();
+    // Labels show what the tracker answered, what files hold and what translations say: as text,
+    // never as markup that Qt would guess from a "<b>" in it.
+    for (QLabel* label : findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
     setFixedSize(973, 596);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     FormCreate();
+    InstallAccessibility();
+    InstallKeyboardNavigation();
 }
 
 TFrmMain::~TFrmMain()
@@ -271,7 +278,8 @@ void TFrmMain::ReadProgramSettings()
     // this run only: writing them back would throw away the user's ports and language.
     const bool readable = ini.LoadFile(path, &reason);
     if (!readable)
-        Dialogs::ShowMessage(windowTitle(), TranslateText("settings_unreadable").arg(path, reason), TMsgIcon::Error);
+        Dialogs::ShowMessage(QString::fromLatin1(ApplicationTitle), TranslateText("settings_unreadable").arg(path, reason),
+                             TMsgIcon::Error);
     const QString section = QStringLiteral("config");
     QString language = ini.ReadString(section, QStringLiteral("language"), QString());
     if (language.isEmpty()) {

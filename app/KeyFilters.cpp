@@ -1,6 +1,7 @@
 #include "app/KeyFilters.h"
 
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QWidget>
@@ -15,6 +16,17 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (event->type() == QEvent::InputMethod) {
+            // Text an input method commits is typed text too: the refused characters go.
+            auto* input = static_cast<QInputMethodEvent*>(event);
+            QString kept;
+            for (QChar c : input->commitString())
+                if (KeyFilterAccepts(FFilter, c))
+                    kept += c;
+            if (kept != input->commitString())
+                input->setCommitString(kept, input->replacementStart(), input->replacementLength());
+            return false;
+        }
         if (event->type() != QEvent::KeyPress)
             return QObject::eventFilter(watched, event);
         auto* key = static_cast<QKeyEvent*>(event);
@@ -64,14 +76,17 @@ void InstallKeyFilter(QWidget* field, TKeyFilter filter)
 {
     if (!field)
         return;
-    // An editable combo box receives its keys in its line edit.
-    QWidget* target = field;
+    // An editable combo box receives the typed keys itself and hands them to its line edit
+    // directly, past the line edit's filters: both are filtered.
+    QList<QWidget*> targets{field};
     if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->lineEdit())
-        target = combo->lineEdit();
-    for (QObject* child : target->children())
-        if (auto* old = dynamic_cast<TKeyFilterObject*>(child)) {
-            target->removeEventFilter(old);
-            delete old;
-        }
-    target->installEventFilter(new TKeyFilterObject(filter, target));
+        targets << combo->lineEdit();
+    for (QWidget* target : targets) {
+        for (QObject* child : target->children())
+            if (auto* old = dynamic_cast<TKeyFilterObject*>(child)) {
+                target->removeEventFilter(old);
+                delete old;
+            }
+        target->installEventFilter(new TKeyFilterObject(filter, target));
+    }
 }

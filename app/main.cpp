@@ -1,3 +1,4 @@
+#include "app/Application.h"
 #include "app/FrmMain.h"
 #include "app/SelfCheck.h"
 #include "app/WidgetDialogs.h"
@@ -95,7 +96,7 @@ int main(int argc, char* argv[])
     TCommandLine commandLine;
     if (const int exitCode = ParseCommandLine(argc, argv, commandLine); exitCode >= 0)
         return exitCode;
-    QApplication app(argc, argv);
+    TApplication app(argc, argv);
     if (!commandLine.DataFolder.isEmpty())
         SetAppDataFolder(QDir(commandLine.DataFolder).absolutePath());
     // A first start in per-user mode finds its folders missing; a folder that cannot be made

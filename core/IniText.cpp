@@ -42,11 +42,14 @@ TIniText TIniText::FromBytes(const QByteArray& bytes)
     if (bytes.startsWith("\xEF\xBB\xBF"))
         pos = 3;
     while (pos < size) {
-        qsizetype eol = bytes.indexOf('\n', pos);
-        if (eol < 0)
-            eol = size;
+        // A line ends at LF, CR LF or a lone CR (files saved by old Mac editors).
+        qsizetype eol = pos;
+        while (eol < size && bytes.at(eol) != '\n' && bytes.at(eol) != '\r')
+            ++eol;
         QByteArray line = bytes.mid(pos, eol - pos).trimmed();
         pos = eol + 1;
+        if (eol + 1 < size && bytes.at(eol) == '\r' && bytes.at(eol + 1) == '\n')
+            ++pos;
         if (line.isEmpty() || line.startsWith(';'))
             continue;
         if (line.startsWith('[') && line.endsWith(']') && line.size() >= 2) {

@@ -10,6 +10,7 @@
 #include "geo/MapGroup.h"
 #include "i18n/Language.h"
 #include "i18n/ProgramTexts.h"
+#include "link/FrameCodec.h"
 #include "link/CmdQueue.h"
 
 #include <QEvent>
@@ -201,7 +202,7 @@ void TGeoFencePage::btn_GeoReadClick()
     FQueue.ClearCmdQueue();
     for (int32_t n = 1; n <= TGeoFenceList::FenceCount; ++n)
         FQueue.QueueCmd(GeoFenceCmdNo, 0, false, ReadFenceParamText(n));
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
 }
 
 void TGeoFencePage::btn_GeoEditClick()
@@ -249,7 +250,37 @@ bool TGeoFencePage::CheckEditorFields()
         if (!TryStrToFloat(TrimText(field->text()), v))
             return refuse(field, TranslateText("refuse_not_number").arg(FieldName(pnlGeoEdit->LabelOf(field))));
     }
+    // A frame carries at most 255 bytes of command text; a corner of absurd size would not fit.
+    TGeoFence probe = EditorFence();
+    const qsizetype size = BuildCmdText(GeoFenceCmdNo, 1, false, WriteFenceParamText(probe)).size();
+    if (size > MaxCommandTextSize) {
+        QLineEdit* longest = pnlGeoEdit->txtGeofenceName;
+        for (QLineEdit* field : pnlGeoEdit->CornerFields())
+            if (TrimText(field->text()).size() > TrimText(longest->text()).size())
+                longest = field;
+        return refuse(longest, TranslateText("refuse_long_value")
+                                   .arg(FieldName(pnlGeoEdit->LabelOf(longest)), QString::number(size),
+                                        QString::number(MaxCommandTextSize)));
+    }
     return true;
+}
+
+TGeoFence TGeoFencePage::EditorFence() const
+{
+    const auto corner = [](const QLineEdit* field) {
+        double v = 0;
+        TryStrToFloat(TrimText(field->text()), v);
+        return v;
+    };
+    TGeoFence fence;
+    if (const TGeoFence* selected = SelectedGeoFence())
+        fence.FenceNo = selected->FenceNo;
+    fence.FenceName = pnlGeoEdit->txtGeofenceName->text().toLocal8Bit();
+    fence.LTLongitude = corner(pnlGeoEdit->txtGeofenceLTLongitude);
+    fence.LTLatitude = corner(pnlGeoEdit->txtGeofenceLTLatitude);
+    fence.RBLongitude = corner(pnlGeoEdit->txtGeofenceRBLongitude);
+    fence.RBLatitude = corner(pnlGeoEdit->txtGeofenceRBLatitude);
+    return fence;
 }
 
 void TGeoFencePage::btnGeoSaveClick()
@@ -263,19 +294,15 @@ void TGeoFencePage::btnGeoSaveClick()
     TGeoFence* fence = SelectedGeoFence();
     if (!fence)
         return;
-    const auto corner = [](const QLineEdit* field) {
-        double v = 0;
-        TryStrToFloat(TrimText(field->text()), v);
-        return v;
-    };
-    fence->FenceName = pnlGeoEdit->txtGeofenceName->text().toLocal8Bit();
-    fence->LTLongitude = corner(pnlGeoEdit->txtGeofenceLTLongitude);
-    fence->LTLatitude = corner(pnlGeoEdit->txtGeofenceLTLatitude);
-    fence->RBLongitude = corner(pnlGeoEdit->txtGeofenceRBLongitude);
-    fence->RBLatitude = corner(pnlGeoEdit->txtGeofenceRBLatitude);
+    const TGeoFence edited = EditorFence();
+    fence->FenceName = edited.FenceName;
+    fence->LTLongitude = edited.LTLongitude;
+    fence->LTLatitude = edited.LTLatitude;
+    fence->RBLongitude = edited.RBLongitude;
+    fence->RBLatitude = edited.RBLatitude;
     FModel->RefreshFence(fence->FenceNo);
     FQueue.QueueCmd(GeoFenceCmdNo, 1, false, WriteFenceParamText(*fence));
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
     CloseEditPanel();
 }
 
@@ -298,7 +325,7 @@ void TGeoFencePage::btn_GeoDisableClick()
         return;
     // The record keeps its values until the tracker's answer empties it.
     FQueue.QueueCmd(GeoFenceCmdNo, 1, false, DisableFenceParamText(fence->FenceNo));
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
     FMap->HideFencesOnMap();
 }
 
@@ -319,7 +346,7 @@ void TGeoFencePage::btn_GeoSetAllClick()
             ++queued;
         }
     if (queued > 0)
-        FQueue.StartCmdQueue(true);
+        FQueue.StartUserCmdQueue();
 }
 
 void TGeoFencePage::btn_GeoShowAllFenceClick()

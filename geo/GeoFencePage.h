@@ -80,6 +80,8 @@ private:
     // Mended Save: a corner that does not read as a number, or a name that would break the
     // command text, is refused with a message naming the field; nothing changes.
     bool CheckEditorFields();
+    // The selected fence as the editor's fields would write it.
+    TGeoFence EditorFence() const;
     void PlaceEditPanel();
     void CloseEditPanel();
     // Runs a handler; an error leaving it (a failed write to the port) is shown, not propagated

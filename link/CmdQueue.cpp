@@ -2,6 +2,7 @@
 
 #include "core/AppError.h"
 #include "core/Clock.h"
+#include "core/Dialogs.h"
 #include "core/NestedLoops.h"
 #include "link/FrameCodec.h"
 
@@ -67,6 +68,23 @@ void TCmdQueue::StartCmdQueue(bool resetProgress)
     SendCmd(item.CmdNo, item.RWFlag, item.IsTCmd != 0, item.ParamText);
 }
 
+bool TCmdQueue::StartUserCmdQueue()
+{
+    try {
+        StartCmdQueue(true);
+        return true;
+    } catch (const EAppError& e) {
+        AbortCmdQueue();
+        SetBusy(false);
+        Dialogs::ShowMessage(QStringLiteral("ERROR"), e.Message(), TMsgIcon::Error);
+    } catch (const std::exception& e) {
+        AbortCmdQueue();
+        SetBusy(false);
+        Dialogs::ShowMessage(QStringLiteral("ERROR"), QString::fromLocal8Bit(e.what()), TMsgIcon::Error);
+    }
+    return false;
+}
+
 void TCmdQueue::SendCmd(int32_t cmdNo, uint8_t rwFlag, bool isTCmd, const QByteArray& paramText)
 {
     FLastRWFlag = rwFlag;
@@ -87,9 +105,11 @@ void TCmdQueue::WriteToPort(const QByteArray& frame)
 
 void TCmdQueue::AppendReceived(const QByteArray& bytes)
 {
+    // Complete frames are cut out first: a read that pushes the buffer past its cap must not
+    // take the answers it completes with it.
     FRxBuffer += bytes;
-    CapRxBuffer(FRxBuffer);
     ProcessRxBuffer();
+    CapRxBuffer(FRxBuffer);
 }
 
 void TCmdQueue::ProcessRxBuffer()

@@ -51,6 +51,10 @@ public:
     void ClearCmdQueue();
     void QueueCmd(int32_t cmdNo, uint8_t rwFlag, bool isTCmd, const QByteArray& paramText);
     void StartCmdQueue(bool resetProgress);
+    // StartCmdQueue(true) for a request a user's action made: a send that fails (the write
+    // fails or times out, the text cannot be framed) ends the exchange, sends nothing more and
+    // shows its message in the "ERROR" box. Returns false then.
+    bool StartUserCmdQueue();
     void SendCmd(int32_t cmdNo, uint8_t rwFlag, bool isTCmd, const QByteArray& paramText);
     void WriteToPort(const QByteArray& frame);
     // Appends received bytes (bounded) and processes every complete frame.

@@ -62,12 +62,12 @@ void TAlarmPage::btnAlarmReadClick()
 {
     FQueue.ClearCmdQueue();
     FQueue.QueueCmd(22, 0, false, {});
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
 }
 
 void TAlarmPage::btnAlarmSetClick()
 {
     FQueue.ClearCmdQueue();
     QueueAlarmWrite();
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
 }

@@ -26,7 +26,7 @@ void TBulkOperations::btnReadAllClick()
         FQueue.QueueCmd(11, 0, false, QByteArrayLiteral(",") + QByteArray::number(k));
     FQueue.QueueCmd(22, 0, false, {});
     FQueue.QueueCmd(31, 0, false, {});
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
 }
 
 void TBulkOperations::btnWriteAllClick()
@@ -34,7 +34,7 @@ void TBulkOperations::btnWriteAllClick()
     FQueue.ClearCmdQueue();
     // Every text value is checked before the first write is queued, so that a refusal leaves
     // nothing behind.
-    if (!FMain.CheckBasicInfoText() || !FMain.CheckGprsText())
+    if (!FMain.CheckBasicInfoText() || !FMain.CheckGprsText() || !FMain.CheckAuthNumbersText())
         return;
     FMain.QueueAliasWrite();
     if (!FMain.CheckLowBattery())
@@ -55,14 +55,14 @@ void TBulkOperations::btnWriteAllClick()
     FMain.QueueKeepAliveWrite();
     FAlarm.QueueAlarmWrite();
     FMain.QueueGSensorWrite();
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
 }
 
 void TBulkOperations::btnDefaultClick()
 {
     FQueue.ClearCmdQueue();
     FQueue.QueueCmd(20, 0, false, {});
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
 }
 
 void TBulkOperations::sbT01Click()
@@ -70,5 +70,5 @@ void TBulkOperations::sbT01Click()
     FQueue.ClearCmdQueue();
     FQueue.QueueCmd(1, 0, false, {});
     QueueStatusQuery();
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
 }

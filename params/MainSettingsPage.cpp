@@ -5,6 +5,7 @@
 #include "i18n/Language.h"
 #include "i18n/ProgramTexts.h"
 #include "link/CmdQueue.h"
+#include "link/FrameCodec.h"
 #include "params/ParamChecks.h"
 
 #include <QCheckBox>
@@ -283,9 +284,37 @@ bool TMainSettingsPage::CheckCommandSafe(std::initializer_list<std::pair<const Q
     return true;
 }
 
+bool TMainSettingsPage::CheckCommandFits(int32_t cmdNo, const QByteArray& paramText,
+                                         std::initializer_list<std::pair<const QLabel*, const QLineEdit*>> fields)
+{
+    const qsizetype size = BuildCmdText(cmdNo, 1, false, paramText).size();
+    if (size <= MaxCommandTextSize)
+        return true;
+    // Of the fields that make up the command, the longest is the one to shorten.
+    const QLabel* longest = fields.begin()->first;
+    qsizetype longestSize = -1;
+    for (const auto& [label, edit] : fields) {
+        const qsizetype n = WireText(TrimText(edit->text())).size();
+        if (n > longestSize) {
+            longestSize = n;
+            longest = label;
+        }
+    }
+    Dialogs::ShowMessage(Translate(QStringLiteral("Error")),
+                         TranslateText("refuse_long_value")
+                             .arg(FieldName(longest), QString::number(size), QString::number(MaxCommandTextSize)),
+                         TMsgIcon::Error);
+    return false;
+}
+
 bool TMainSettingsPage::CheckBasicInfoText()
 {
-    return CheckCommandSafe({{lblAlias, txtAlias}, {lblTimeDif, txtTimeDifferent}, {lblGSensorParam, txtGSensorParam}});
+    return CheckCommandSafe({{lblAlias, txtAlias}, {lblTimeDif, txtTimeDifferent}, {lblGSensorParam, txtGSensorParam}}) &&
+           CheckCommandFits(17, Param(TrimText(txtAlias->text())), {{lblAlias, txtAlias}}) &&
+           CheckCommandFits(10, Param(TrimText(cboBatteryAlert->currentText())),
+                            {{lblBatteryPercent, cboBatteryAlert->lineEdit()}}) &&
+           CheckCommandFits(12, Param(TrimText(txtTimeDifferent->text())), {{lblTimeDif, txtTimeDifferent}}) &&
+           CheckCommandFits(31, Param(TrimText(txtGSensorParam->text())), {{lblGSensorParam, txtGSensorParam}});
 }
 
 bool TMainSettingsPage::CheckGprsText()
@@ -294,7 +323,23 @@ bool TMainSettingsPage::CheckGprsText()
                              {lblGprsPort, txtPort},
                              {lblGprsAPN, txtAPN},
                              {lblAPNName, txtAPNUsername},
+                             {lblApnPass, txtAPNPassword}}) &&
+           CheckCommandFits(5, GprsParam(),
+                            {{lblGprsIP, txtIPAddress},
+                             {lblGprsPort, txtPort},
+                             {lblGprsAPN, txtAPN},
+                             {lblAPNName, txtAPNUsername},
                              {lblApnPass, txtAPNPassword}});
+}
+
+bool TMainSettingsPage::CheckAuthNumbersText()
+{
+    const QLabel* labels[] = {lblVIP_1, lblVIP_2, lblVIP_3, lblVIP_4, lblVIP_5};
+    for (int k = 1; k <= AuthNumberCount; ++k)
+        if (!CheckCommandFits(11, Param(int32_t(k)) + Param(TrimText(AuthNumberEdit(k)->text())),
+                              {{labels[k - 1], AuthNumberEdit(k)}}))
+            return false;
+    return true;
 }
 
 bool TMainSettingsPage::TryUploadInterval(int32_t& interval) const
@@ -325,12 +370,17 @@ void TMainSettingsPage::QueueGSensorWrite()
     FQueue.QueueCmd(31, 1, false, Param(TrimText(txtGSensorParam->text())));
 }
 
-void TMainSettingsPage::QueueGprsWrite()
+QByteArray TMainSettingsPage::GprsParam() const
 {
     QByteArray param;
     for (const QLineEdit* e : {txtIPAddress, txtPort, txtAPN, txtAPNUsername, txtAPNPassword})
         param += Param(TrimText(e->text()));
-    FQueue.QueueCmd(5, 1, false, param);
+    return param;
+}
+
+void TMainSettingsPage::QueueGprsWrite()
+{
+    FQueue.QueueCmd(5, 1, false, GprsParam());
 }
 
 void TMainSettingsPage::QueueUploadModeWrite(int32_t interval)
@@ -351,8 +401,10 @@ void TMainSettingsPage::QueueKeepAliveWrite()
     }
     // A half-typed period (below 30, or empty) is settled first, so that the text sent is the
     // period the spin edit holds.
+    // The value, not the shown text: the text has the digits of the user's locale, the tracker
+    // takes ASCII digits only.
     RzSpinEdit_KeepAlive->interpretText();
-    FQueue.QueueCmd(18, 1, false, Param(RzSpinEdit_KeepAlive->text()));
+    FQueue.QueueCmd(18, 1, false, Param(int32_t(RzSpinEdit_KeepAlive->value())));
 }
 
 void TMainSettingsPage::QueueAuthNumberWrite(int k)
@@ -381,7 +433,7 @@ void TMainSettingsPage::btnCenterNumberReadClick()
     txtAlias->clear();
     for (int32_t cmd : {17, 10, 12, 31})
         FQueue.QueueCmd(cmd, 0, false, {});
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
 }
 
 void TMainSettingsPage::btnCenterNumberSetClick()
@@ -395,14 +447,14 @@ void TMainSettingsPage::btnCenterNumberSetClick()
     QueueLowBatteryWrite();
     QueueTimeDifferenceWrite();
     QueueGSensorWrite();
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
 }
 
 void TMainSettingsPage::btnGprsReadClick()
 {
     FQueue.ClearCmdQueue();
     FQueue.QueueCmd(5, 0, false, {});
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
 }
 
 void TMainSettingsPage::btnGprsSetClick()
@@ -411,7 +463,7 @@ void TMainSettingsPage::btnGprsSetClick()
     if (!CheckGprsText())
         return;
     QueueGprsWrite();
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
 }
 
 void TMainSettingsPage::btnWorkModeReadClick()
@@ -419,7 +471,7 @@ void TMainSettingsPage::btnWorkModeReadClick()
     FQueue.ClearCmdQueue();
     for (int32_t cmd : {4, 7, 18})
         FQueue.QueueCmd(cmd, 0, false, {});
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
 }
 
 void TMainSettingsPage::btnWorkModeSetClick()
@@ -431,7 +483,7 @@ void TMainSettingsPage::btnWorkModeSetClick()
     QueueUploadModeWrite(interval);
     QueueStrategyWrite();
     QueueKeepAliveWrite();
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
 }
 
 void TMainSettingsPage::btnVipCfgReadClick()
@@ -439,7 +491,7 @@ void TMainSettingsPage::btnVipCfgReadClick()
     FQueue.ClearCmdQueue();
     for (int32_t k = 1; k <= AuthNumberCount; ++k)
         FQueue.QueueCmd(11, 0, false, Param(k));
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
 }
 
 void TMainSettingsPage::btnVipCfgSetClick()
@@ -447,10 +499,12 @@ void TMainSettingsPage::btnVipCfgSetClick()
     // Cleared like every other request: items left over from a stalled exchange or an abandoned
     // Write All must not go out with the numbers the user asked to write.
     FQueue.ClearCmdQueue();
+    if (!CheckAuthNumbersText())
+        return;
     for (int k = 1; k <= AuthNumberCount; ++k)
         QueueAuthNumberWrite(k);
     if (FQueue.Count() > 0)
-        FQueue.StartCmdQueue(true);
+        FQueue.StartUserCmdQueue();
 }
 
 // ---------------------------------------------------------------------------------------------

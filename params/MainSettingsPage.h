@@ -52,8 +52,14 @@ public:
     // Refuses, with one message box naming the first offending field, any of the given values
     // that holds "," "(" ")" or "!" (see HasCommandBreakingChar).
     bool CheckCommandSafe(std::initializer_list<std::pair<const QLabel*, const QLineEdit*>> fields);
+    // Refuses, with one message box naming the field (the longest of several), a write whose
+    // command text would be longer than a frame can carry.
+    bool CheckCommandFits(int32_t cmdNo, const QByteArray& paramText,
+                          std::initializer_list<std::pair<const QLabel*, const QLineEdit*>> fields);
+    // Separators and lengths of every value of a group's writes.
     bool CheckBasicInfoText();
     bool CheckGprsText();
+    bool CheckAuthNumbersText();
     // The trimmed interval text read as an integer.
     bool TryUploadInterval(int32_t& interval) const;
 
@@ -62,6 +68,7 @@ public:
     void QueueLowBatteryWrite();
     void QueueTimeDifferenceWrite();
     void QueueGSensorWrite();
+    QByteArray GprsParam() const;
     void QueueGprsWrite();
     void QueueUploadModeWrite(int32_t interval);
     void QueueStrategyWrite();

@@ -54,6 +54,7 @@ TAppParamsConfig TParamsFile::FromPages() const
     c.MovingUploading = FMain.RBtn_Main_02->isChecked();
     c.UploadMode = FMain.cbUpLoadMode->currentIndex() + 1;
     c.KeepAliveOn = FMain.RCox_KeepAlive->isChecked();
+    FMain.RzSpinEdit_KeepAlive->interpretText(); // a period typed but not yet confirmed counts
     c.KeepAliveSeconds = FMain.RzSpinEdit_KeepAlive->value();
     // Like the alarm text written to the tracker, without its leading comma.
     c.AlarmParams = QString::fromLatin1(FAlarm.AlarmText());

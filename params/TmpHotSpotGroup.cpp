@@ -35,7 +35,7 @@ void TTmpHotSpotGroup::btnSelfHotSpotReadClick()
 {
     FQueue.ClearCmdQueue();
     FQueue.QueueCmd(9, 0, false, {});
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
 }
 
 void TTmpHotSpotGroup::btnSelfHotSpotWriteClick()
@@ -46,5 +46,5 @@ void TTmpHotSpotGroup::btnSelfHotSpotWriteClick()
     FQueue.ClearCmdQueue();
     // Written back as a plain integer: "0300" goes out as 300.
     FQueue.QueueCmd(9, 1, false, QByteArrayLiteral(",") + QByteArray::number(radius));
-    FQueue.StartCmdQueue(true);
+    FQueue.StartUserCmdQueue();
 }

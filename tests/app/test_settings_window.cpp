@@ -52,14 +52,19 @@ TRadioGroup* Group(TFrmMain& w, int p)
 // Every present button of the command set has the given state.
 bool CommandButtonsAre(TFrmMain& w, bool enabled)
 {
-    int found = 0;
-    for (const QString& name : TFrmMain::CommandButtonNames())
-        if (QWidget* b = w.findChild<QWidget*>(name)) {
-            ++found;
-            if (b->isEnabled() != enabled)
-                return false;
+    // All 18, each found by its name: a missing one is a fault of the window, not a pass.
+    if (TFrmMain::CommandButtonNames().size() != 18)
+        return false;
+    for (const QString& name : TFrmMain::CommandButtonNames()) {
+        QWidget* b = w.findChild<QWidget*>(name);
+        if (!b) {
+            qWarning("command button %s not found", qPrintable(name));
+            return false;
         }
-    return found >= 10; // at least the buttons of the settings pages and the bulk operations
+        if (b->isEnabled() != enabled)
+            return false;
+    }
+    return true;
 }
 
 } // namespace

@@ -47,6 +47,20 @@ private slots:
         QCOMPARE(ini.SectionNames(), QStringList({"Config", "other"}));
     }
 
+    void everyLineEndEndsALine()
+    {
+        // LF, CR LF and a lone CR, mixed in one file; CR LF is one end, not an empty line more.
+        for (const QByteArray& eol : {QByteArray("\n"), QByteArray("\r\n"), QByteArray("\r")}) {
+            const QByteArray bytes = "[language]" + eol + "000=uno" + eol + "001=dos" + eol + "[texts]" + eol +
+                                     "a=b\r\nc=d\re=f\n";
+            const TIniText ini = TIniText::FromBytes(bytes);
+            QCOMPARE(ini.SectionKeys("language"), QStringList({"000", "001"}));
+            QCOMPARE(ini.ReadString("language", "001", "x"), QString("dos"));
+            QCOMPARE(ini.SectionKeys("texts"), QStringList({"a", "c", "e"}));
+            QCOMPARE(ini.ReadString("texts", "c", "x"), QString("d"));
+        }
+    }
+
     void writingRulesAndLayout()
     {
         TIniText ini = TIniText::FromBytes("; header comment\n[a]\nx=1\n;gone\ny=2\nX=3\n\n[b]\nz=9\n");
