@@ -1,5 +1,6 @@
 #include "app/ComLed.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QRadialGradient>
 
@@ -11,6 +12,11 @@ void TComLed::SetLit(bool lit)
         return;
     FLit = lit;
     update();
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+    emit LitChanged(lit);
 }
 
 void TComLed::paintEvent(QPaintEvent*)

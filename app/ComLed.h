@@ -11,6 +11,10 @@ public:
     void SetLit(bool lit);
     QSize sizeHint() const override { return {22, 22}; }
 
+signals:
+    // After every change (also told to the accessibility clients, as the checked state).
+    void LitChanged(bool lit);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -149,6 +149,14 @@ public:
     void btnLoadClick();
     std::unique_ptr<class TParamsFile> ParamsFile;
 private:
+    // --- screen readers and tooltips (app/FrmMainAccessibility.cpp)
+    void InstallAccessibility();
+    // --- keyboard: tab order of every page, the fence list's keys (app/FrmMainKeyboard.cpp)
+    void InstallKeyboardNavigation();
+public:
+    // The controls that Tab visits, by objectName, in reading order; names not present are skipped.
+    static const QStringList& TabOrderNames();
+private:
     // --- communication log and console (app/FrmMainLog.cpp)
     void BuildConsolePage();
     void btnShowMsgClick();

@@ -1,5 +1,6 @@
 #include "app/SegmentProgressBar.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <cmath>
 
@@ -10,14 +11,27 @@ TSegmentProgressBar::TSegmentProgressBar(QWidget* parent) : QWidget(parent)
 
 void TSegmentProgressBar::SetTotalParts(int total)
 {
+    const QString before = Text();
     FTotal = total;
-    update();
+    Changed(before);
 }
 
 void TSegmentProgressBar::SetPartsComplete(int complete)
 {
+    const QString before = Text();
     FComplete = complete;
+    Changed(before);
+}
+
+void TSegmentProgressBar::Changed(const QString& before)
+{
     update();
+    const QString now = Text();
+    if (now == before)
+        return;
+    QAccessibleValueChangeEvent event(this, ShownComplete());
+    QAccessible::updateAccessibility(&event);
+    emit TextChanged(now);
 }
 
 int TSegmentProgressBar::ShownComplete() const

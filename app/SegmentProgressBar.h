@@ -18,10 +18,16 @@ public:
     QString Text() const;
     int Percent() const;
 
+signals:
+    // After every change of the text shown (also told to the accessibility clients).
+    void TextChanged(const QString& text);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void Changed(const QString& before);
+
     int FTotal = 1;
     int FComplete = 0;
 };

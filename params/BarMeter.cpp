@@ -1,5 +1,6 @@
 #include "params/BarMeter.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QPolygonF>
 #include <algorithm>
@@ -10,9 +11,10 @@ const QColor UnlitGrey(0xA0, 0xA0, 0xA0);
 
 } // namespace
 
-TBarMeter::TBarMeter(int minimum, int maximum, QList<QColor> segmentColors, TShape shape, QWidget* parent)
+TBarMeter::TBarMeter(int minimum, int maximum, QList<QColor> segmentColors, TShape shape, QWidget* parent,
+                     TReading reading)
     : QWidget(parent), FMinimum(minimum), FMaximum(std::max(minimum, maximum)), FValue(minimum),
-      FColors(std::move(segmentColors)), FShape(shape)
+      FColors(std::move(segmentColors)), FShape(shape), FReading(reading)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
@@ -25,7 +27,8 @@ TBarMeter* TBarMeter::MakeSignalMeter(QWidget* parent)
 
 TBarMeter* TBarMeter::MakeBatteryMeter(QWidget* parent)
 {
-    return new TBarMeter(0, 100, QList<QColor>(10, QColor(0x00, 0xFF, 0x00)), TShape::Flat, parent);
+    return new TBarMeter(0, 100, QList<QColor>(10, QColor(0x00, 0xFF, 0x00)), TShape::Flat, parent,
+                         TReading::Percent);
 }
 
 void TBarMeter::SetValue(int value)
@@ -35,6 +38,9 @@ void TBarMeter::SetValue(int value)
         return;
     FValue = value;
     update();
+    QAccessibleValueChangeEvent event(this, value);
+    QAccessible::updateAccessibility(&event);
+    emit ValueChanged(value);
 }
 
 int TBarMeter::LitSegments() const

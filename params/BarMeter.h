@@ -10,8 +10,11 @@ class TBarMeter : public QWidget {
     Q_OBJECT
 public:
     enum class TShape { Rising, Flat }; // Rising: trapezoids growing from small to large
+    // How the value is told in words: "3 / 5" against the maximum, or "80%".
+    enum class TReading { OfMaximum, Percent };
 
-    TBarMeter(int minimum, int maximum, QList<QColor> segmentColors, TShape shape, QWidget* parent = nullptr);
+    TBarMeter(int minimum, int maximum, QList<QColor> segmentColors, TShape shape, QWidget* parent = nullptr,
+              TReading reading = TReading::OfMaximum);
 
     // The signal meters: 0 to 5 in five rising segments, two red, two yellow, one lime.
     static TBarMeter* MakeSignalMeter(QWidget* parent);
@@ -26,8 +29,13 @@ public:
     int LitSegments() const;
     int SegmentCount() const { return int(FColors.size()); }
     QColor SegmentColor(int index) const { return FColors.value(index); }
+    TReading Reading() const { return FReading; }
 
     QSize sizeHint() const override;
+
+signals:
+    // After every change of the value (also told to the accessibility clients).
+    void ValueChanged(int value);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -38,4 +46,5 @@ private:
     int FValue;
     QList<QColor> FColors;
     TShape FShape;
+    TReading FReading;
 };

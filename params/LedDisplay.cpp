@@ -1,5 +1,6 @@
 #include "params/LedDisplay.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QPolygonF>
 #include <algorithm>
@@ -52,8 +53,12 @@ void TLedDisplay::SetText(const QString& text)
 {
     if (text == FText)
         return;
+    const QString old = FText;
     FText = text;
     update();
+    QAccessibleTextUpdateEvent event(this, 0, old, FText);
+    QAccessible::updateAccessibility(&event);
+    emit TextChanged(FText);
 }
 
 int TLedDisplay::SegmentsOf(QChar c)

@@ -21,6 +21,10 @@ public:
 
     QSize sizeHint() const override { return {150, 28}; }
 
+signals:
+    // After every change of the text (also told to the accessibility clients).
+    void TextChanged(const QString& text);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

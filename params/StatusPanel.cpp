@@ -1,7 +1,9 @@
 #include "params/StatusPanel.h"
 
+#include "i18n/ProgramTexts.h"
 #include "params/BarMeter.h"
 #include "params/LedDisplay.h"
+#include "params/StatusAccessible.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -105,6 +107,15 @@ TStatusPanel::TStatusPanel(QGroupBox* rgbInfo, QLabel* lblIDLabel) : QWidget(rgb
     grid->addWidget(sbT01, 0, 8, 2, 1, Qt::AlignCenter);
     grid->setColumnStretch(7, 1);
 
+    // Each label names its display for screen readers and tooltips.
+    lblID->setBuddy(RzMeter_LED);
+    lblGSM->setBuddy(RzMeter_GSM);
+    lblGPS->setBuddy(RzMeter_GPS);
+    lblBattery->setBuddy(RzMeter_Battery);
+    connect(RzMeter_LED, &TLedDisplay::TextChanged, this, &TStatusPanel::RefreshTips);
+    for (TBarMeter* meter : {RzMeter_GSM, RzMeter_GPS, RzMeter_Battery})
+        connect(meter, &TBarMeter::ValueChanged, this, &TStatusPanel::RefreshTips);
+
     FChargingTimer.setInterval(ChargingIntervalMs);
     connect(&FChargingTimer, &QTimer::timeout, this, &TStatusPanel::tmBatteyChargingTimer);
 }
@@ -117,6 +128,17 @@ void TStatusPanel::Reset()
     RzMeter_GPS->SetValue(0);
     RzMeter_Battery->SetValue(0);
     lblVersion->setText(QString::fromLatin1(InitialVersionText));
+    // A picture without a caption: its name is told in words (in the language loaded by now).
+    sbT01->setAccessibleName(TranslateText("status_query"));
+    sbT01->setToolTip(sbT01->accessibleName());
+    RefreshTips();
+}
+
+void TStatusPanel::RefreshTips()
+{
+    RzMeter_LED->setToolTip(StatusTipText(BuddyCaption(RzMeter_LED), RzMeter_LED->Text()));
+    for (TBarMeter* meter : {RzMeter_GSM, RzMeter_GPS, RzMeter_Battery})
+        meter->setToolTip(StatusTipText(BuddyCaption(meter), BarMeterValueText(*meter)));
 }
 
 void TStatusPanel::StartBatteryAnimation()

@@ -22,6 +22,8 @@ public:
 
     // Everything as at start: identifier "0000000000", no alias, meters at 0, version "xxxxxxxx".
     void Reset();
+    // Each display's tooltip tells its label and value ("GSM: 3 / 5"); renewed on every change.
+    void RefreshTips();
 
     // The battery-charging animation: every status answer starts it (a running one goes on with
     // its step); the port switch stops it and shows 0.
