@@ -1,5 +1,6 @@
 #include "diag/LogLine.h"
 
+#include <QRegularExpression>
 #include <QtTest>
 
 namespace {
@@ -58,6 +59,29 @@ private slots:
         // Every format keeps hours, minutes and seconds.
         QVERIFY(format.contains(QLatin1Char('s')));
         QVERIFY(!format.contains(QLatin1Char('t')));
+    }
+
+    void LongTimeFormatLeavesNoTraceOfTheZoneInAnyLocale()
+    {
+        // Every locale Qt knows: the zone goes with its brackets and the separator before or
+        // after it, so that the time stands alone.
+        const QTime time(15, 8, 52);
+        QStringList bad;
+        const QList<QLocale> locales =
+            QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+        QVERIFY(locales.size() > 300);
+        for (const QLocale& locale : locales) {
+            const QString format = LongTimeFormat(locale);
+            const QString shown = locale.toString(time, format);
+            const QString s = shown.simplified();
+            const bool brackets = s.contains(QRegularExpression(QStringLiteral("[(\\[（]\\s*[)\\]）]")));
+            const auto separator = [](QChar c) { return QStringLiteral(",;:\u060C\uFF0C\u3001").contains(c); };
+            const bool stray = s.isEmpty() || separator(s.front()) || separator(s.back());
+            const bool zone = format.contains(QLatin1Char('t')) && !format.contains(QLatin1Char('\''));
+            if (brackets || stray || zone || !s.contains(locale.toString(52).right(2)))
+                bad << QStringLiteral("%1: \"%2\" -> \"%3\"").arg(locale.name(), locale.timeFormat(QLocale::LongFormat), shown);
+        }
+        QVERIFY2(bad.isEmpty(), qPrintable(bad.join(QLatin1Char('\n'))));
     }
 
     void LineKinds()
