@@ -9,6 +9,7 @@
 #include "fleet/FenceFile.h"
 #include "geo/FenceTableModel.h"
 #include "geo/GeoFencePage.h"
+#include "i18n/Language.h"
 #include "i18n/ProgramTexts.h"
 
 #include <QDir>
@@ -102,7 +103,9 @@ void TFrmMain::btn_GeoImportClick()
         int count = 0;
         for (const TGeoFence& f : GeoFences)
             count += !f.IsEmpty() || !f.FenceName.isEmpty();
-        AppendLogLine(TranslateText("fence_imported").arg(QString::number(count), QDir::toNativeSeparators(path)));
+        AppendLogLine(TranslateText("fence_imported")
+                          .arg(QString::number(count), QDir::toNativeSeparators(path),
+                               ::Translate(QStringLiteral("Write Selected Geo-fence"))));
     } catch (const EAppError& e) {
         Dialogs::ShowMessage(TranslateText("error_caption"), e.Message(), TMsgIcon::Error);
     } catch (const std::exception& e) {

@@ -77,7 +77,7 @@ constexpr TProgramText Texts[] = {
     {"fence_import", "Import Fences..."},
     {"fence_file_filter", "Fence files"},
     {"fence_exported", "The fences were written to \"%1\"."},
-    {"fence_imported", "%1 fences were read from \"%2\"; the other fences are empty. Write them to the tracker with \"Write Selected Geo-fence\"."},
+    {"fence_imported", "%1 fences were read from \"%2\"; the other fences are empty. Write them to the tracker with \"%3\"."},
     {"fence_import_refused", "Nothing was imported from \"%1\":"},
 };
 
