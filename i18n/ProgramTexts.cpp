@@ -13,7 +13,6 @@ constexpr TProgramText Texts[] = {
     {"refuse_separator", "The value of \"%1\" must not contain \",\", \"(\", \")\" or \"!\"."},
     {"refuse_long_value", "The value of \"%1\" is too long: the command would be %2 bytes, at most %3 can be sent."},
     {"refuse_not_number", "%1 is not a number."},
-    {"refuse_unexpected", "The action could not be completed: %1"},
     // Parameter files.
     {"params_saved", "Parameters saved to"},
     {"params_loaded", "Parameters loaded from"},

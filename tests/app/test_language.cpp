@@ -251,6 +251,8 @@ private slots:
         }
         // Window caption with the version text, no space before "[".
         QCOMPARE(window->windowTitle(), "Tovrik Assistant[" + GetVersionText() + "]");
+        // The product title is the application's name in every box that takes it as caption.
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("Tovrik Assistant"));
         // The debug window exists from start-up on, hidden, with its texts.
         TfrmDebugMemo* memo = GetDebugMemo();
         QCOMPARE(memo->windowTitle(), QString("Debug Memo"));

@@ -1,6 +1,7 @@
 // Parameter files in the whole window: Save, Load, their failures, and cloning one tracker's
 // configuration onto another through a file, against two simulated trackers.
 #include "app/FrmMain.h"
+#include "app/WidgetDialogs.h"
 #include "core/DataFolder.h"
 #include "core/Dialogs.h"
 #include "core/IniText.h"
@@ -147,6 +148,10 @@ private slots:
         QVERIFY(messages.isEmpty());
         QCOMPARE(fileRequests.size(), 1);
         QCOMPARE(fileRequests[0].Filter, QString("config file(*.cfg)|*.cfg"));
+        // The dialog shows the filter's text once, with its pattern once; a description without
+        // its pattern gets it in brackets.
+        QCOMPARE(QtFileFilter(fileRequests[0].Filter), QString("config file(*.cfg)"));
+        QCOMPARE(QtFileFilter("Text|*.txt|All|*"), QString("Text (*.txt);;All (*)"));
         QCOMPARE(fileRequests[0].Folder, dir->filePath("param"));
         QCOMPARE(m.txtAlias->text(), QString());
         QCOMPARE(m.edtVIP_3->text(), QString());

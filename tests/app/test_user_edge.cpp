@@ -21,8 +21,29 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <dlfcn.h>
 #include <poll.h>
+#include <termios.h>
 #include <unistd.h>
+
+namespace {
+
+// The port's purge at close can be made to fail for one descriptor: this executable's own
+// tcflush stands in front of the C library's.
+int FailFlushOn = -1;
+
+} // namespace
+
+extern "C" int tcflush(int fd, int queueSelector)
+{
+    if (fd == FailFlushOn) {
+        errno = EACCES;
+        return -1;
+    }
+    using TFlush = int (*)(int, int);
+    static const auto real = reinterpret_cast<TFlush>(dlsym(RTLD_NEXT, "tcflush"));
+    return real(fd, queueSelector);
+}
 
 namespace {
 
@@ -128,6 +149,30 @@ private slots:
         QCOMPARE(messages.size(), 2);
         QCOMPARE(w.Queue().Count(), 0);
         QVERIFY(!w.Queue().IsBusy());
+    }
+
+    void failedCloseStillLeavesTheWindowClosed()
+    {
+        TSimTracker sim;
+        TFrmMain w;
+        QVERIFY(Open(w, sim));
+        FailFlushOn = w.ComPort.Handle();
+        const auto restore = qScopeGuard([] { FailFlushOn = -1; });
+        w.btn_Switch->click();
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].Caption, QStringLiteral("ERROR"));
+        QCOMPARE(messages[0].Text, QStringLiteral("PurgeComm function failed (Error: 13)"));
+        // Closed all through: the port, the fields, the buttons and the caption.
+        QVERIFY(!w.ComPort.Connected());
+        QVERIFY(w.cboCOMIndex->isEnabled());
+        QVERIFY(w.txtBAUD->isEnabled());
+        QVERIFY(!Button(w, "btnReadAll")->isEnabled());
+        QCOMPARE(w.btn_Switch->text(), QStringLiteral("Open[&O]"));
+        // And it opens again.
+        FailFlushOn = -1;
+        w.btn_Switch->click();
+        QVERIFY(w.ComPort.Connected());
+        QCOMPARE(messages.size(), 1);
     }
 
     void overLongValuesAreRefusedBeforeAnythingIsSent()

@@ -184,6 +184,27 @@ private slots:
                  written.constData());
     }
 
+    void shippedLanguagesTranslateEveryProgramText()
+    {
+        // Each shipped translation holds every program text, with the same placeholders.
+        const QString folder = QStringLiteral(QT_TESTCASE_SOURCEDIR "/../../locale");
+        for (const char* language : {"spanish", "chinese"}) {
+            TIniText file;
+            QVERIFY(file.LoadFile(folder + "/" + language + ".lng"));
+            QVERIFY2(file.SectionExists("texts"), language);
+            for (const TProgramText& t : ProgramTexts()) {
+                const QString translated = file.ReadString("texts", t.Key, QString());
+                const QString where = QStringLiteral("%1: %2").arg(language, t.Key);
+                QVERIFY2(!translated.isEmpty(), qPrintable(where));
+                for (int n = 1; n <= 9; ++n) {
+                    const QString mark = QStringLiteral("%%1").arg(n);
+                    QVERIFY2(QString::fromUtf8(t.English).contains(mark) == translated.contains(mark),
+                             qPrintable(where + " " + mark));
+                }
+            }
+        }
+    }
+
     void programTextsComeFromSectionTexts()
     {
         // English while no language has been loaded, and for a language file of old without the
