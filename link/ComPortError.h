@@ -2,6 +2,9 @@
 
 #include "core/AppError.h"
 
+#include <QList>
+#include <QString>
+
 // The failures of the serial port. Each carries a fixed text for its code and, where the system
 // supplied one, the system's error number: "Unable to open com port (Error: 2)".
 enum class TComError {
@@ -35,3 +38,30 @@ private:
     TComError FCode;
     int FSystemError;
 };
+
+// What a user can do when a device refused to open. The port layer finds the facts; the window
+// words the advice in the user's language, below the error's own text.
+enum class TOpenAdvice {
+    None,             // nothing to add
+    JoinGroup,        // access denied; the device's group may use it: join that group, log in again
+    LogInAgain,       // the user is a member of that group already, but this session began before
+    AskAdministrator, // only the owner may use it (or access is denied some other way)
+    ClosedElsewhere,  // another program has the port open (or locked)
+};
+
+struct TPortHolder {
+    QString Name; // the program's file name
+    qint64 Pid = 0;
+};
+
+struct TOpenFailureDetail {
+    TOpenAdvice Advice = TOpenAdvice::None;
+    QString Device;
+    QString OwnerName;           // with access denied
+    QString GroupName;           // with access denied: the device's group ("dialout")
+    QList<TPortHolder> Holders;  // with the port in use: the processes that have it open
+};
+
+// The facts behind an open that failed with the system's error number: EACCES or EPERM read the
+// device's owner and group, EBUSY looks in /proc for the processes that hold it.
+TOpenFailureDetail DescribeOpenFailure(const QString& device, int systemError);

@@ -67,6 +67,8 @@ bool IsRealUart(const QDir& node)
 void TPortList::Build(const TIniText& settings, const QStringList& present)
 {
     FConfigured.clear();
+    FGiven.clear();
+    FAdded.clear();
     FListed.clear();
     const QString section = QString::fromLatin1(SettingsSection);
     for (const QString& key : settings.SectionKeys(section)) {
@@ -79,12 +81,21 @@ void TPortList::Build(const TIniText& settings, const QStringList& present)
         if (!device.isEmpty())
             FConfigured.append({number, device});
     }
+    Refresh(present);
+}
 
+bool TPortList::Refresh(const QStringList& present)
+{
+    const QList<TPortEntry> before = FListed;
+    FListed.clear();
     QStringList presentIdentities;
     for (const QString& device : present)
         presentIdentities << DeviceIdentity(device);
     for (const TPortEntry& entry : FConfigured)
         if (QFileInfo::exists(entry.Device) || presentIdentities.contains(DeviceIdentity(entry.Device)))
+            Insert(entry);
+    for (const TPortEntry& entry : FAdded)
+        if (NumberOf(entry.Device) == 0)
             Insert(entry);
 
     QStringList unnamed;
@@ -92,8 +103,18 @@ void TPortList::Build(const TIniText& settings, const QStringList& present)
         if (NumberOf(device) == 0 && !unnamed.contains(device))
             unnamed << device;
     std::sort(unnamed.begin(), unnamed.end(), NaturalLess);
-    for (const QString& device : unnamed)
-        Insert({FirstFreeNumber(), device});
+    for (const QString& device : unnamed) {
+        const auto given = std::find_if(FGiven.cbegin(), FGiven.cend(), [&](const TPortEntry& e) { return e.Device == device; });
+        if (given != FGiven.cend()) {
+            Insert(*given);
+        } else {
+            const TPortEntry entry{FirstFreeNumber(), device};
+            FGiven.append(entry);
+            Insert(entry);
+        }
+    }
+    const auto same = [](const TPortEntry& a, const TPortEntry& b) { return a.Number == b.Number && a.Device == b.Device; };
+    return !std::equal(before.cbegin(), before.cend(), FListed.cbegin(), FListed.cend(), same);
 }
 
 QString TPortList::DeviceOf(const QString& numberText) const
@@ -126,6 +147,7 @@ int32_t TPortList::AddDevice(const QString& device)
         if (entry.Device == device)
             return entry.Number;
     const TPortEntry entry{FirstFreeNumber(), device};
+    FAdded.append(entry);
     Insert(entry);
     return entry.Number;
 }
@@ -133,7 +155,7 @@ int32_t TPortList::AddDevice(const QString& device)
 int32_t TPortList::FirstFreeNumber() const
 {
     const auto taken = [this](int32_t n) {
-        for (const QList<TPortEntry>* list : {&FListed, &FConfigured})
+        for (const QList<TPortEntry>* list : {&FListed, &FConfigured, &FGiven, &FAdded})
             for (const TPortEntry& entry : *list)
                 if (entry.Number == n)
                     return true;
@@ -164,4 +186,16 @@ QStringList PresentSerialDevices(const QString& sysClassTty, const QString& devF
     }
     std::sort(devices.begin(), devices.end(), NaturalLess);
     return devices;
+}
+
+QString StableDeviceName(const QString& device, const QString& byIdFolder)
+{
+    const QString identity = DeviceIdentity(device);
+    const QDir folder(byIdFolder);
+    for (const QString& name : folder.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
+        const QString link = folder.filePath(name);
+        if (QFileInfo(link).canonicalFilePath() == identity)
+            return link;
+    }
+    return {};
 }

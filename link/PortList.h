@@ -23,6 +23,10 @@ public:
     // configured: the "ports" section (keys that are not whole numbers of at least 1 are
     // ignored; the first entry of a number wins). present: the serial devices found.
     void Build(const TIniText& settings, const QStringList& present);
+    // The devices present now (adapters plugged in or pulled out since): every number already
+    // given stays with its device, also while the device is away, and a new device takes the
+    // first free number. Devices added at run time stay listed. True when the list changed.
+    bool Refresh(const QStringList& present);
 
     // The numbers to list, in ascending order: configured devices that exist, present devices
     // and devices added at run time.
@@ -40,6 +44,8 @@ private:
     void Insert(const TPortEntry& entry);
 
     QList<TPortEntry> FConfigured; // every mapping, listed or not
+    QList<TPortEntry> FGiven;      // numbers given this run to present devices no entry names
+    QList<TPortEntry> FAdded;      // devices listed at run time
     QList<TPortEntry> FListed;
 };
 
@@ -50,3 +56,9 @@ private:
 // sysClassTty and devFolder can name a test tree instead of /sys/class/tty and /dev.
 QStringList PresentSerialDevices(const QString& sysClassTty = QStringLiteral("/sys/class/tty"),
                                  const QString& devFolder = QStringLiteral("/dev"));
+
+// The stable name of a device under /dev/serial/by-id (the adapter's maker, model and serial
+// number, the same whichever ttyUSB number it gets), or an empty text when it has none.
+// byIdFolder can name a test folder.
+QString StableDeviceName(const QString& device,
+                         const QString& byIdFolder = QStringLiteral("/dev/serial/by-id"));

@@ -1,13 +1,20 @@
 #include "link/PosixSerialBackend.h"
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -341,6 +348,129 @@ void WaitForEvents(int handle, bool watchInput, int wakeHandle, TLineEvents& eve
 bool IsLineGoneError(int error)
 {
     return error == EIO || error == ENXIO || error == ENODEV || error == EBADF;
+}
+
+namespace {
+
+// getpwuid_r and getgrgid_r with a buffer that grows until the entry fits.
+template <typename TEntry, typename TId, typename TLookup>
+bool LookUp(TId id, TLookup lookup, TEntry& entry, std::vector<char>& buffer)
+{
+    buffer.resize(1024);
+    for (;;) {
+        TEntry* found = nullptr;
+        const int error = lookup(id, &entry, buffer.data(), buffer.size(), &found);
+        if (error == ERANGE && buffer.size() < (1u << 20)) {
+            buffer.resize(buffer.size() * 4);
+            continue;
+        }
+        return error == 0 && found != nullptr;
+    }
+}
+
+QByteArray ReadSmallFile(const QByteArray& path)
+{
+    QByteArray bytes;
+    const int fd = open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return bytes;
+    char buffer[512];
+    ssize_t n;
+    while ((n = read(fd, buffer, sizeof buffer)) > 0 && bytes.size() < 4096)
+        bytes.append(buffer, n);
+    close(fd);
+    return bytes;
+}
+
+QByteArray ProcessName(const QByteArray& processFolder)
+{
+    // argv[0] names the program as it was started ("minicom"); comm is cut to 15 characters.
+    QByteArray name = ReadSmallFile(processFolder + "/cmdline");
+    name.truncate(name.indexOf('\0') < 0 ? name.size() : name.indexOf('\0'));
+    name = name.mid(name.lastIndexOf('/') + 1);
+    if (name.isEmpty())
+        name = ReadSmallFile(processFolder + "/comm").trimmed();
+    return name;
+}
+
+} // namespace
+
+int ReadDeviceAccess(const QByteArray& path, TDeviceAccess& access)
+{
+    access = TDeviceAccess{};
+    struct stat st{};
+    if (stat(path.constData(), &st) != 0)
+        return errno;
+    access.GroupMayReadWrite = (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+
+    std::vector<char> buffer;
+    passwd owner{};
+    access.OwnerName = LookUp(st.st_uid, getpwuid_r, owner, buffer) ? QByteArray(owner.pw_name)
+                                                                     : QByteArray::number(st.st_uid);
+    passwd self{};
+    std::vector<char> selfBuffer;
+    const bool haveSelf = LookUp(geteuid(), getpwuid_r, self, selfBuffer);
+    group g{};
+    if (LookUp(st.st_gid, getgrgid_r, g, buffer)) {
+        access.GroupName = g.gr_name;
+        if (haveSelf) {
+            access.UserListedInGroup = self.pw_gid == st.st_gid;
+            for (char** member = g.gr_mem; member && *member && !access.UserListedInGroup; ++member)
+                access.UserListedInGroup = std::strcmp(*member, self.pw_name) == 0;
+        }
+    } else {
+        access.GroupName = QByteArray::number(st.st_gid);
+    }
+
+    access.ProcessInGroup = getegid() == st.st_gid;
+    const int count = getgroups(0, nullptr);
+    if (count > 0) {
+        std::vector<gid_t> ids(static_cast<size_t>(count));
+        const int got = getgroups(count, ids.data());
+        for (int i = 0; i < got; ++i)
+            access.ProcessInGroup = access.ProcessInGroup || ids[size_t(i)] == st.st_gid;
+    }
+    return 0;
+}
+
+QList<TDeviceHolder> DeviceHolders(const QByteArray& path, const QByteArray& procFolder)
+{
+    QList<TDeviceHolder> holders;
+    struct stat device{};
+    if (stat(path.constData(), &device) != 0 || !S_ISCHR(device.st_mode))
+        return holders;
+    DIR* proc = opendir(procFolder.constData());
+    if (!proc)
+        return holders;
+    while (const dirent* entry = readdir(proc)) {
+        char* end = nullptr;
+        const long long pid = std::strtoll(entry->d_name, &end, 10);
+        if (pid <= 0 || *end != '\0')
+            continue;
+        const QByteArray processFolder = procFolder + '/' + entry->d_name;
+        const QByteArray fdFolder = processFolder + "/fd";
+        DIR* fds = opendir(fdFolder.constData());
+        if (!fds)
+            continue; // another user's process, or one that has just ended
+        bool holds = false;
+        while (const dirent* fd = readdir(fds)) {
+            if (fd->d_name[0] == '.')
+                continue;
+            struct stat target{};
+            // stat follows the descriptor's link to the open file itself.
+            if (stat((fdFolder + '/' + fd->d_name).constData(), &target) == 0 && S_ISCHR(target.st_mode) &&
+                target.st_rdev == device.st_rdev) {
+                holds = true;
+                break;
+            }
+        }
+        closedir(fds);
+        if (holds)
+            holders.append({int64_t(pid), ProcessName(processFolder)});
+    }
+    closedir(proc);
+    std::sort(holders.begin(), holders.end(), [](const TDeviceHolder& a, const TDeviceHolder& b) { return a.Pid < b.Pid; });
+    return holders;
 }
 
 } // namespace PosixSerial

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <cstdint>
 
 // The operating system's side of the serial port: every POSIX call of the port layer lives in
@@ -69,5 +70,26 @@ void WaitForEvents(int handle, bool watchInput, int wakeHandle, TLineEvents& eve
 
 // True when the error number means that the device has gone (hang-up, unplugged adapter).
 bool IsLineGoneError(int error);
+
+// Who may use a device, for telling a user who was refused how to get access.
+struct TDeviceAccess {
+    QByteArray OwnerName;            // user name, or the number when it has none
+    QByteArray GroupName;            // group name ("dialout"), or the number
+    bool GroupMayReadWrite = false;  // the group has read and write permission
+    bool ProcessInGroup = false;     // the group is among this process's groups now
+    bool UserListedInGroup = false;  // the group database makes this process's user a member
+};
+// The device's owner, group and permissions (stat follows links). Returns errno when the device
+// cannot be examined.
+int ReadDeviceAccess(const QByteArray& path, TDeviceAccess& access);
+
+// A process that has a device open.
+struct TDeviceHolder {
+    int64_t Pid = 0;
+    QByteArray Name; // the program's file name (argv[0] without its folder), else its comm
+};
+// The processes with the device open, found through procFolder/<pid>/fd; only processes whose
+// descriptors this process may inspect are seen (all of them for root). In pid order.
+QList<TDeviceHolder> DeviceHolders(const QByteArray& path, const QByteArray& procFolder = "/proc");
 
 } // namespace PosixSerial

@@ -134,6 +134,45 @@ private slots:
         QCOMPARE(Listing(list), QStringLiteral("1=/dev/ttyUSB0 3=/dev/pts/7 4=/dev/pts/8"));
         QCOMPARE(list.DeviceOf("3"), QStringLiteral("/dev/pts/7"));
     }
+
+    void devicesPluggedInAndPulledOutKeepTheirNumbers()
+    {
+        TPortList list;
+        list.Build(TIniText::FromBytes("[ports]\r\n2=/dev/ttyNamedAway\r\n"), {"/dev/ttyUSB1", "/dev/ttyUSB3"});
+        QCOMPARE(list.AddDevice("/dev/pts/7"), 4); // 2 is named
+        QCOMPARE(Listing(list), QStringLiteral("1=/dev/ttyUSB1 3=/dev/ttyUSB3 4=/dev/pts/7"));
+        QVERIFY(!list.Refresh({"/dev/ttyUSB3", "/dev/ttyUSB1"})); // same devices: no change
+        // ttyUSB1 pulled out, ttyUSB0 plugged in: the newcomer does not take ttyUSB1's number,
+        // although it sorts first.
+        QVERIFY(list.Refresh({"/dev/ttyUSB0", "/dev/ttyUSB3"}));
+        QCOMPARE(Listing(list), QStringLiteral("3=/dev/ttyUSB3 4=/dev/pts/7 5=/dev/ttyUSB0"));
+        QCOMPARE(list.DeviceOf("1"), QString());
+        // ttyUSB1 back: its old number again.
+        QVERIFY(list.Refresh({"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB3"}));
+        QCOMPARE(Listing(list), QStringLiteral("1=/dev/ttyUSB1 3=/dev/ttyUSB3 4=/dev/pts/7 5=/dev/ttyUSB0"));
+        QVERIFY(list.Refresh({}));
+        QCOMPARE(Listing(list), QStringLiteral("4=/dev/pts/7"));
+        // A new list from the settings starts the numbering again.
+        list.Build(TIniText(), {"/dev/ttyUSB3"});
+        QCOMPARE(Listing(list), QStringLiteral("1=/dev/ttyUSB3"));
+    }
+
+    void stableNamesUnderSerialById()
+    {
+        QTemporaryDir dir;
+        QDir(dir.path()).mkpath("dev/serial/by-id");
+        const QString usb0 = dir.filePath("dev/ttyUSB0");
+        const QString usb1 = dir.filePath("dev/ttyUSB1");
+        QFile(usb0).open(QIODevice::WriteOnly);
+        QFile(usb1).open(QIODevice::WriteOnly);
+        const QString byId = dir.filePath("dev/serial/by-id");
+        // udev makes relative links ("../../ttyUSB1").
+        QVERIFY(QFile::link("../../ttyUSB1", byId + "/usb-FTDI_FT232R_USB_UART_A9XYZ-if00-port0"));
+        QVERIFY(QFile::link("../../ttyGone", byId + "/usb-Prolific_dangling-if00-port0"));
+        QCOMPARE(StableDeviceName(usb1, byId), byId + "/usb-FTDI_FT232R_USB_UART_A9XYZ-if00-port0");
+        QCOMPARE(StableDeviceName(usb0, byId), QString());
+        QCOMPARE(StableDeviceName(usb1, dir.filePath("no/such/folder")), QString());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPortList)
