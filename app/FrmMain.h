@@ -62,6 +62,10 @@ private:
     void ClosePortAtShutdown();
     void ConnectSerialLine();
     void RefillPortItems();
+    // Lists USB serial adapters plugged in or pulled out since, keeping the numbers given; the
+    // list is left alone while the port is open.
+    void RefreshPortList();
+    void WatchSerialDevices();
     void ShowPortDevice();
     void SetPortFieldsEnabled(bool enabled);
     void ComPortAfterOpen();
@@ -70,6 +74,8 @@ private:
     // The device hung up or failed while open: the port has closed itself.
     void ComPortLineLost(const QString& message);
     TPortList FPortList;
+    class QFileSystemWatcher* FDeviceWatcher = nullptr;
+    class QTimer* FPortRefreshTimer = nullptr;
 public:
     TComPort ComPort;
     void btn_SwitchClick();
@@ -148,7 +154,19 @@ public:
     void btnSaveClick();
     void btnLoadClick();
     std::unique_ptr<class TParamsFile> ParamsFile;
+    // --- batch configuration: verify, compare, provisioning (app/FrmMainFleet.cpp)
+    // The pages, queue and handlers that a batch run drives.
+    struct TFleetTargets FleetTargets();
+    void cbVerifyWriteClick();
+    void btnCompareClick();
+    void btnProvisionClick();
+    QCheckBox* cbVerifyWrite = nullptr;  // beside cbTipOnOK; remembered as config "verify"
+    QPushButton* btnCompare = nullptr;   // beside btnLoad
+    QPushButton* btnProvision = nullptr;
+    class TWriteVerifier* WriteVerifier = nullptr;
 private:
+    void ConnectFleet();
+    void ApplyFleetTexts();
     // --- screen readers and tooltips (app/FrmMainAccessibility.cpp)
     void InstallAccessibility();
     // --- keyboard: tab order of every page, the fence list's keys (app/FrmMainKeyboard.cpp)

@@ -213,6 +213,8 @@ void TFrmMain::ApplyInterfaceTexts()
     numberOnly("Close[&O]");
     caption("btnAlarmRead", "Read");
     caption("btnAlarmSet", "Write");
+    // Batch configuration: texts of their own, outside the numbered catalogue.
+    ApplyFleetTexts();
 }
 
 void TFrmMain::ApplyDebugWindowTexts()

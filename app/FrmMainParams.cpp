@@ -21,6 +21,8 @@ void TFrmMain::ConnectParamsFiles()
     ParamsFile = std::make_unique<TParamsFile>(*MainSettings, *AlarmSetting);
     connect(btnSave, &QPushButton::clicked, this, &TFrmMain::btnSaveClick);
     connect(btnLoad, &QPushButton::clicked, this, &TFrmMain::btnLoadClick);
+    // Verify, compare and provisioning sit beside the file buttons and use the same pages.
+    ConnectFleet();
 }
 
 QString TFrmMain::ParamsFolder() const { return AppDataPath(QStringLiteral("param")); }

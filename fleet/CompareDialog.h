@@ -1,0 +1,45 @@
+#pragma once
+
+#include "fleet/FleetTargets.h"
+#include "fleet/SettingFields.h"
+
+#include <QDialog>
+#include <memory>
+
+class QAbstractButton;
+class QPushButton;
+class QTableWidget;
+class TShadowSettings;
+
+// Compare before writing: every setting that Read All reads is read from the tracker into a
+// second page set, without touching the pages, and shown beside the pages' value; rows that
+// differ are marked. Shows a box instead when the tracker does not answer.
+void CompareWithTracker(const TFleetTargets& targets, QAbstractButton* writeAllButton);
+
+// The comparison table. From it the technician writes the pages to the tracker (Write All) or
+// takes the tracker's values into the pages.
+class TCompareDialog : public QDialog {
+    Q_OBJECT
+public:
+    TCompareDialog(const TFleetTargets& targets, std::unique_ptr<TShadowSettings> tracker,
+                   QAbstractButton* writeAllButton);
+    ~TCompareDialog() override;
+
+    // The colour of a row that differs.
+    static QColor DifferingRowColor();
+
+    void btnCompareWriteAllClick();
+    void btnCompareTakeClick();
+
+    QTableWidget* tblCompare;
+    QPushButton* btnCompareWriteAll;
+    QPushButton* btnCompareTake;
+    QPushButton* btnCompareClose;
+
+private:
+    void FillTable();
+
+    TFleetTargets T;
+    std::unique_ptr<TShadowSettings> FTracker;
+    QAbstractButton* FWriteAll;
+};
