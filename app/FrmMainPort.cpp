@@ -12,18 +12,61 @@
 #include "core/Numbers.h"
 #include "diag/LogLine.h"
 #include "i18n/ProgramTexts.h"
+#include "link/ComPortError.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QTimer>
 
 namespace {
 
 const QString ErrorCaption = QStringLiteral("ERROR");
 const QString ClosedColour = QStringLiteral("color: #0000FF");  // blue
 const QString OpenColour = QStringLiteral("color: #A6CAF0");    // sky blue
+
+// udev makes the device node first, then its links and permissions: a change is acted on once
+// the burst has settled. The slow timer catches what a watch missed (a folder made later).
+constexpr int DeviceSettleMs = 700;
+constexpr int PortRefreshMs = 5000;
+const QString DevFolder = QStringLiteral("/dev");
+const QString ByIdFolder = QStringLiteral("/dev/serial/by-id");
+
+// A device and, when it has one, its stable name under /dev/serial/by-id.
+QString DeviceTip(const QString& device)
+{
+    const QString stable = StableDeviceName(device);
+    return stable.isEmpty() || stable == device ? device : device + QLatin1Char('\n') + stable;
+}
+
+// One line below the error's text that says how to get the port, when the cause is known.
+QString OpenAdviceLine(const TOpenFailureDetail& d)
+{
+    const QString device = QDir::toNativeSeparators(d.Device);
+    switch (d.Advice) {
+    case TOpenAdvice::None:
+        return QString();
+    case TOpenAdvice::JoinGroup:
+        return TranslateText("port_hint_join_group").arg(device, d.GroupName);
+    case TOpenAdvice::LogInAgain:
+        return TranslateText("port_hint_log_in_again").arg(device, d.GroupName);
+    case TOpenAdvice::AskAdministrator:
+        return TranslateText("port_hint_owner_only").arg(device, d.OwnerName);
+    case TOpenAdvice::ClosedElsewhere: {
+        QStringList holders;
+        for (const TPortHolder& h : d.Holders)
+            holders << TranslateText("port_holder").arg(h.Name, QString::number(h.Pid));
+        return holders.isEmpty() ? TranslateText("port_hint_busy")
+                                 : TranslateText("port_hint_busy_named").arg(holders.join(QStringLiteral(", ")));
+    }
+    }
+    return QString();
+}
 
 } // namespace
 
@@ -36,6 +79,42 @@ void TFrmMain::ConnectSerialLine()
     ComPort.OnLineLost = [this](const QString& message) { ComPortLineLost(message); };
     connect(btn_Switch, &QPushButton::clicked, this, &TFrmMain::btn_SwitchClick);
     connect(cboCOMIndex, &QComboBox::currentTextChanged, this, &TFrmMain::ShowPortDevice);
+    WatchSerialDevices();
+}
+
+void TFrmMain::WatchSerialDevices()
+{
+    auto* settle = new QTimer(this);
+    settle->setSingleShot(true);
+    settle->setInterval(DeviceSettleMs);
+    connect(settle, &QTimer::timeout, this, &TFrmMain::RefreshPortList);
+    FDeviceWatcher = new QFileSystemWatcher(this);
+    connect(FDeviceWatcher, &QFileSystemWatcher::directoryChanged, settle, qOverload<>(&QTimer::start));
+    FPortRefreshTimer = new QTimer(this);
+    FPortRefreshTimer->setInterval(PortRefreshMs);
+    connect(FPortRefreshTimer, &QTimer::timeout, this, &TFrmMain::RefreshPortList);
+    FPortRefreshTimer->start();
+}
+
+void TFrmMain::RefreshPortList()
+{
+    // /dev/serial/by-id exists only while some USB serial device does.
+    for (const QString& folder : {DevFolder, ByIdFolder})
+        if (!FDeviceWatcher->directories().contains(folder) && QFileInfo(folder).isDir())
+            FDeviceWatcher->addPath(folder);
+    // While the port is open its number stays as it is: the next refresh after the close
+    // catches up.
+    if (ComPort.Connected() || !FPortList.Refresh(PresentSerialDevices()))
+        return;
+    const QString typed = cboCOMIndex->currentText();
+    const QSignalBlocker quiet(cboCOMIndex);
+    RefillPortItems();
+    const int at = cboCOMIndex->findText(typed);
+    if (at >= 0)
+        cboCOMIndex->setCurrentIndex(at);
+    else
+        cboCOMIndex->setEditText(typed); // a number whose adapter went away stays typed
+    ShowPortDevice();
 }
 
 bool TFrmMain::cboCOMIndexKeyPress(QChar key) { return KeyFilterAccepts(TKeyFilter::Digits, key); }
@@ -57,7 +136,7 @@ void TFrmMain::RefillPortItems()
     cboCOMIndex->clear();
     for (const TPortEntry& entry : FPortList.Listed()) {
         cboCOMIndex->addItem(QString::number(entry.Number));
-        cboCOMIndex->setItemData(cboCOMIndex->count() - 1, entry.Device, Qt::ToolTipRole);
+        cboCOMIndex->setItemData(cboCOMIndex->count() - 1, DeviceTip(entry.Device), Qt::ToolTipRole);
     }
 }
 
@@ -75,7 +154,7 @@ void TFrmMain::ShowPortDevice()
 {
     // The field shows numbers only; the device behind the typed number is its tooltip.
     const QString device = PortDevice(cboCOMIndex->currentText());
-    cboCOMIndex->setToolTip(device.isEmpty() ? TranslateText("port_no_device") : device);
+    cboCOMIndex->setToolTip(device.isEmpty() ? TranslateText("port_no_device") : DeviceTip(device));
 }
 
 void TFrmMain::SetPortFieldsEnabled(bool enabled)
@@ -110,6 +189,13 @@ void TFrmMain::btn_SwitchClick()
             Queue().RxBuffer().clear();
             SetCommandButtonsEnabled(true);
         }
+    } catch (const EComPort& e) {
+        // The error's own text first, then what the user can do about it.
+        const QString advice = e.Code() == TComError::OpenFailed
+                                   ? OpenAdviceLine(DescribeOpenFailure(ComPort.Port(), e.SystemError()))
+                                   : QString();
+        Dialogs::ShowMessage(ErrorCaption, advice.isEmpty() ? e.Message() : e.Message() + QLatin1Char('\n') + advice,
+                             TMsgIcon::Error);
     } catch (const EAppError& e) {
         Dialogs::ShowMessage(ErrorCaption, e.Message(), TMsgIcon::Error);
     }
