@@ -9,7 +9,11 @@
 #include <QUrl>
 
 // The resource lives in a static library: it must be pulled in by name or the linker drops it.
-static void InitMapPageResource() { Q_INIT_RESOURCE(map_page); }
+static void InitMapPageResource()
+{
+    Q_INIT_RESOURCE(map_page);
+    Q_INIT_RESOURCE(leaflet);
+}
 
 QString FillPageTemplate(const QString& format, const QList<TPageArg>& args)
 {

@@ -1,6 +1,7 @@
 // Takes the user guide's pictures: starts the real window against a simulated tracker, presses
 // its buttons as a technician would, and grabs the screen after each step. Run under Xvfb
-// (scripts/screenshots); the pictures go to the folder named on the command line.
+// (scripts/screenshots); the pictures go to the folder named on the command line. The map's
+// tiles come from the map tests' server on 127.0.0.1, which draws made-up streets.
 #include "app/FrmMain.h"
 #include "app/WidgetDialogs.h"
 #include "core/DataFolder.h"
@@ -23,6 +24,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineView>
 
 #include <cstdio>
 #include <functional>
@@ -58,6 +62,17 @@ void Shoot(const QWidget& window, const QString& name)
         std::printf("%s\n", qPrintable(path));
     std::fflush(stdout);
 }
+
+// Sends the OpenStreetMap page's tile requests to the tour's tile server.
+class TOsmToLocalTiles : public QWebEngineUrlRequestInterceptor {
+public:
+    QString Target;
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override
+    {
+        if (info.requestUrl().host() == QLatin1String("tile.openstreetmap.org"))
+            info.redirect(QUrl(Target + info.requestUrl().path()));
+    }
+};
 
 template <typename T> T* Find(const QWidget& window, const char* name)
 {
@@ -164,21 +179,44 @@ void Tour(const TSimTracker& tracker, const QString& dataFolder)
     });
     Settle();
 
-    // Fences: read all, draw one on the map.
+    // Fences: read all, draw one on the map. The map is the OpenStreetMap page as a new user
+    // gets it, its tile requests answered by the tour's own tile server.
     ShowPage(*window, window->tsGeo);
-    if (!LoadFakeMap(*window->rgMap, maps))
+    TOsmToLocalTiles redirect;
+    redirect.Target = QStringLiteral("http://%1/tiles").arg(maps.Host());
+    window->rgMap->EnsureBrowser()->page()->profile()->setUrlRequestInterceptor(&redirect);
+    SetText(*window, "ed_MapLat", QStringLiteral("22.5434"));
+    SetText(*window, "ed_MapLng", QStringLiteral("113.9461"));
+    SetText(*window, "ed_MapZoom", QStringLiteral("14"));
+    Click(*window, "btnLoadMap");
+    if (!QTest::qWaitFor([&] { return window->rgMap->MapState() == TMapGroup::TMapState::Ready; }, 30000))
         Fail(QStringLiteral("the map page did not load"));
     ClickThroughBox(*window, "btn_GeoRead", [](QWidget&) {});
     WaitForExchange(*window);
     window->GeoPage->vtList->selectRow(0);
     window->GeoPage->btn_GeoEdit->click();
     SetText(*window, "txtGeofenceName", QStringLiteral("Depot"));
-    SetText(*window, "txtGeofenceLTLongitude", QStringLiteral("113.9421"));
-    SetText(*window, "txtGeofenceLTLatitude", QStringLiteral("22.5467"));
-    SetText(*window, "txtGeofenceRBLongitude", QStringLiteral("113.9502"));
-    SetText(*window, "txtGeofenceRBLatitude", QStringLiteral("22.5401"));
+    // Two clicks on the map draw the rectangle and fill the corners.
+    EvalInPage(window->rgMap->WebBrowser(), QStringLiteral("map_obj.fire('click', { latlng: L.latLng(22.5467, 113.9421) });"
+                                                           "map_obj.fire('click', { latlng: L.latLng(22.5401, 113.9502) });"));
+    Settle(800);
     Shoot(*window, QStringLiteral("06-edit-fence"));
-    Click(*window, "btn_Close");
+    ClickThroughBox(*window, "btnGeoSave", [](QWidget&) {});
+    WaitForExchange(*window);
+    Click(*window, "btn_GeoShowAllFence");
+    Settle(800);
+    Shoot(*window, QStringLiteral("10-map-fences"));
+
+    // Without a map: the notice in the map area.
+    TMapSettings unreachable = window->rgMap->MapSettings();
+    unreachable.Provider = TMapProvider::Tiles;
+    unreachable.TileUrl = QStringLiteral("https://tiles.example.invalid/{z}/{x}/{y}.png");
+    window->rgMap->SetMapSettings(unreachable);
+    Click(*window, "btnLoadMap");
+    if (!QTest::qWaitFor([&] { return window->rgMap->MapState() == TMapGroup::TMapState::Failed; }, 30000))
+        Fail(QStringLiteral("the map did not say that it cannot load"));
+    Shoot(*window, QStringLiteral("11-map-offline"));
+    window->rgMap->WebBrowser()->page()->profile()->setUrlRequestInterceptor(nullptr);
 
     // The console and the log.
     ShowPage(*window, window->tsAdvOperation);

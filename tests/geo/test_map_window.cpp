@@ -11,7 +11,9 @@
 #include "geo/GeoFencePage.h"
 #include "geo/MapGroup.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QItemSelectionModel>
 #include <QJsonDocument>
 #include <QLineEdit>
@@ -56,6 +58,9 @@ class TestMapWindow : public QObject {
         w.show();
         w.pgCtrl->setCurrentWidget(w.tsGeo);
         w.ed_googleurl->setText(server->Host());
+        TMapSettings google = w.rgMap->MapSettings();
+        google.Provider = TMapProvider::Google;
+        w.rgMap->SetMapSettings(google);
         QTest::mouseClick(w.rgMap->btnLoadMap, Qt::LeftButton);
         return QTest::qWaitFor(
             [&] { return Eval(w, QStringLiteral("!!(window.__fake && __fake.map && mgr && mgr.shownBounds_)")).toBool(); },
@@ -85,6 +90,9 @@ private slots:
     void editBeforeAnyLoadRefuses();
     void drawingOnTheMapFillsTheEditor();
     void rowClickAndShowAllDrawOnTheMap();
+    void mapChoiceIsReadFromTheSettingsFileOnly();
+    void withoutAMapEachPressGivesOneNotice();
+    void closingDuringAWaitForASilentHost();
 };
 
 void TestMapWindow::startUpLeavesTheWebEngineAlone()
@@ -128,8 +136,8 @@ void TestMapWindow::keyReachesTheMapHost()
     TFrmMain w;
     QVERIFY(LoadMap(w));
     QVERIFY(w.rgMap->MapLoaded);
-    QVERIFY(server->Requests().contains(QStringLiteral("/maps/api/js?sensor=false&key=K123")));
-    QCOMPARE(w.rgMap->MapScriptUrl, QStringLiteral("http://%1/maps/api/js?sensor=false&key=K123").arg(server->Host()));
+    QVERIFY(server->Requests().contains(QStringLiteral("/maps/api/js?key=K123")));
+    QCOMPARE(w.rgMap->MapScriptUrl, QStringLiteral("http://%1/maps/api/js?key=K123").arg(server->Host()));
 }
 
 void TestMapWindow::editBeforeAnyLoadRefuses()
@@ -199,6 +207,81 @@ void TestMapWindow::rowClickAndShowAllDrawOnTheMap()
     QTest::mouseClick(w.rgMap->btn_GeoClearAll, Qt::LeftButton);
     QCOMPARE(Eval(w, QStringLiteral("__fake.live('Polygon').length")).toInt(), 0);
     QVERIFY(messages.isEmpty());
+}
+
+void TestMapWindow::mapChoiceIsReadFromTheSettingsFileOnly()
+{
+    {
+        // A new user without a key gets OpenStreetMap, and the file gains no map keys at start.
+        TFrmMain w;
+        QCOMPARE(w.rgMap->MapSettings().Provider, TMapProvider::Osm);
+    }
+    QVERIFY(!ReadSettings().contains("mapprovider"));
+    QVERIFY(!ReadSettings().contains("tileurl"));
+    WriteSettings("[config]\r\nmapprovider=tiles\r\ntileurl=http://127.0.0.1:9/{z}/{x}/{y}.png\r\n"
+                  "tileattribution=Depot\r\ngooglekey=K9\r\n");
+    TFrmMain w;
+    const TMapSettings s = w.rgMap->MapSettings();
+    QCOMPARE(s.Provider, TMapProvider::Tiles);
+    QCOMPARE(s.TileUrl, QStringLiteral("http://127.0.0.1:9/{z}/{x}/{y}.png"));
+    QCOMPARE(s.TileAttribution, QStringLiteral("Depot"));
+    QCOMPARE(s.GoogleKey, QStringLiteral("K9"));
+}
+
+void TestMapWindow::withoutAMapEachPressGivesOneNotice()
+{
+    TFrmMain w;
+    w.show();
+    w.pgCtrl->setCurrentWidget(w.tsGeo);
+    for (int n = 1; n <= 5; ++n) {
+        TGeoFence& f = w.GeoFences[n - 1];
+        f.LTLongitude = 100 + n;
+        f.LTLatitude = 10;
+        f.RBLongitude = 100.5 + n;
+        f.RBLatitude = 9;
+    }
+    // Port 1 refuses: the Google page gets no API.
+    w.ed_googleurl->setText(QStringLiteral("127.0.0.1:1"));
+    w.rgMap->SetMapSettings(TMapSettings{TMapProvider::Google, {}, {}, {}});
+    QTest::mouseClick(w.rgMap->btnLoadMap, Qt::LeftButton);
+    QVERIFY(w.rgMap->MapLoaded);
+    QTRY_COMPARE_WITH_TIMEOUT(w.rgMap->MapState(), TMapGroup::TMapState::Failed, 10000);
+    QVERIFY(w.rgMap->lblMapNotice->isVisible());
+    QVERIFY(messages.isEmpty());
+    QTest::mouseClick(w.rgMap->btn_GeoShowAllFence, Qt::LeftButton);
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages[0].Text, w.rgMap->lblMapNotice->text());
+    QCoreApplication::processEvents();
+    SelectRow(w, 2);
+    w.GeoPage->vtListClick();
+    QCOMPARE(messages.size(), 2);
+    QCoreApplication::processEvents();
+    // Edit still opens the editor, so corners can be typed.
+    w.GeoPage->btn_GeoEditClick();
+    QCOMPARE(messages.size(), 3);
+    QVERIFY(w.GeoPage->pnlGeoEdit->isVisible());
+}
+
+void TestMapWindow::closingDuringAWaitForASilentHost()
+{
+    TFakeMapsServer silent;
+    silent.SetSilent(true);
+    TFrmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.pgCtrl->setCurrentWidget(w.tsGeo);
+    w.ed_googleurl->setText(silent.Host());
+    w.rgMap->SetMapSettings(TMapSettings{TMapProvider::Google, QStringLiteral("K"), {}, {}});
+    w.rgMap->EnsureBrowser();
+    QTest::qWait(200);
+    QTimer::singleShot(1500, &w, [&w] { w.close(); });
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(w.rgMap->btnLoadMap, Qt::LeftButton);
+    QVERIFY2(clock.elapsed() < TMapGroup::PageWaitMs, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(w.rgMap->MapLoaded);
+    // The close asked for inside the wait comes back once the wait is over.
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
 }
 
 QTEST_MAIN(TestMapWindow)
