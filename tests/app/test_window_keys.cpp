@@ -1,0 +1,159 @@
+// What the user types reaches the fields through the window, as a keyboard's keys do: each
+// field's filter drops what it refuses, committed input-method text included, pasted text stays
+// as pasted. The hidden controls come and go with the one mouse combination on "ID:", and texts
+// from the tracker show as text, never as markup.
+#include "app/FrmMain.h"
+#include "core/DataFolder.h"
+#include "core/Dialogs.h"
+#include "params/StatusPanel.h"
+#include "sim/SimTracker.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+class TestWindowKeys : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir* dir = nullptr;
+    QList<TMessageRequest> messages;
+
+    // Keys as the window system delivers them: to the window, which gives them to the widget
+    // that has the focus.
+    static void Type(QWidget& window, const QString& text)
+    {
+        for (QChar c : text)
+            QTest::keyClick(window.windowHandle(), c.toLatin1());
+    }
+
+    // Focuses a field on whatever page holds it.
+    static bool Focus(TFrmMain& w, QWidget* field)
+    {
+        for (int i = 0; i < w.pgCtrl->count(); ++i)
+            if (w.pgCtrl->widget(i)->isAncestorOf(field))
+                w.pgCtrl->setCurrentIndex(i);
+        field->setFocus();
+        return QTest::qWaitFor([&] { return field->hasFocus(); }, 2000);
+    }
+
+private slots:
+    void init()
+    {
+        dir = new QTemporaryDir;
+        SetAppDataFolder(dir->path());
+        messages.clear();
+        Dialogs::SetMessageHandler([this](const TMessageRequest& r) { messages << r; });
+    }
+    void cleanup()
+    {
+        Dialogs::SetMessageHandler(nullptr);
+        delete dir;
+        dir = nullptr;
+    }
+
+    void typedKeysPassTheFieldsFilters()
+    {
+        TFrmMain w;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        struct TCase {
+            const char* Field;
+            QString Typed;
+            QString Shown;
+        };
+        const TCase cases[] = {
+            {"cboBatteryAlert", "1x5", "15"},  {"cboCOMIndex", "3a", "3"},      {"ed_MapLat", "1.5-x", "15"},
+            {"txtRadius", "-3a0.", "-30"},     {"edtVIP_1", "+12a3-", "+123"}, {"edtVIP_5", "5 5", "55"},
+            {"txtAlias", "ab,c(!d", "abcd"},  {"txtPort", "8a8-", "88-"},     {"txtGeofenceName", "n_1!", "n_1"},
+        };
+        for (const TCase& c : cases) {
+            QWidget* field = w.findChild<QWidget*>(c.Field);
+            QVERIFY2(field, c.Field);
+            auto* combo = qobject_cast<QComboBox*>(field);
+            QLineEdit* edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(field);
+            QVERIFY2(edit, c.Field);
+            if (!field->isVisible())
+                continue; // the editor's fields show with the editor; their filter is the name's below
+            QVERIFY2(Focus(w, field), c.Field);
+            edit->clear();
+            Type(w, c.Typed);
+            QVERIFY2(edit->text() == c.Shown, qPrintable(QStringLiteral("%1: \"%2\"").arg(c.Field, edit->text())));
+        }
+
+        // Text an input method commits is filtered like typed keys.
+        for (const char* name : {"ed_MapLat", "cboBatteryAlert"}) {
+            QWidget* field = w.findChild<QWidget*>(name);
+            auto* combo = qobject_cast<QComboBox*>(field);
+            QLineEdit* edit = combo ? combo->lineEdit() : qobject_cast<QLineEdit*>(field);
+            QVERIFY(Focus(w, field));
+            edit->clear();
+            QInputMethodEvent commit;
+            commit.setCommitString(QStringLiteral("1.5-x"));
+            QCoreApplication::sendEvent(QGuiApplication::focusObject(), &commit);
+            QCOMPARE(edit->text(), QStringLiteral("15"));
+        }
+
+        // Pasted text is not filtered.
+        QVERIFY(Focus(w, w.ed_MapLat));
+        w.ed_MapLat->clear();
+        QGuiApplication::clipboard()->setText(QStringLiteral("1.5"));
+        QTest::keyClick(w.windowHandle(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(w.ed_MapLat->text(), QStringLiteral("1.5"));
+        QVERIFY(messages.isEmpty());
+    }
+
+    void idLabelShowsAndHidesTheAdvancedControls()
+    {
+        TFrmMain w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        const auto shown = [&] {
+            return w.btnShowMsg->isVisible() && w.gbGPRS->isVisibleTo(w.tsMain) &&
+                   w.pgCtrl->isTabVisible(w.pgCtrl->indexOf(w.tsAdvOperation));
+        };
+        const auto hidden = [&] {
+            return !w.btnShowMsg->isVisible() && !w.gbGPRS->isVisibleTo(w.tsMain) &&
+                   !w.pgCtrl->isTabVisible(w.pgCtrl->indexOf(w.tsAdvOperation));
+        };
+        QTest::mouseClick(w.lblID, Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(shown());
+        QTest::mouseClick(w.lblID, Qt::LeftButton, Qt::ControlModifier); // any other press hides
+        QVERIFY(hidden());
+        QTest::mouseClick(w.lblID, Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(shown());
+        QTest::mouseClick(w.lblID, Qt::RightButton, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(hidden());
+    }
+
+    void textsFromTheTrackerShowAsText()
+    {
+        TSimTracker sim;
+        TSimState state = sim.State();
+        state.Firmware = "<b>V1</b>";
+        sim.SetState(state);
+        QVERIFY(sim.Start());
+        TFrmMain w;
+        w.cbTipOnOK->setChecked(false);
+        w.AddPort(sim.DevicePath());
+        w.btn_Switch->click();
+        QVERIFY(w.ComPort.Connected());
+        w.StatusPanel->sbT01->click();
+        QTRY_COMPARE_WITH_TIMEOUT(w.StatusPanel->lblVersion->text(), QStringLiteral("<b>V1</b>"), 5000);
+        // Every label of the window: none guesses markup from what it is given.
+        for (const QLabel* label : w.findChildren<QLabel*>())
+            QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
+    }
+};
+
+QTEST_MAIN(TestWindowKeys)
+#include "test_window_keys.moc"
