@@ -71,6 +71,28 @@ private:
     TMapGroup* FMap;
 };
 
+// When the editor closes (Save, Close), the keyboard goes back to the list it was opened from;
+// otherwise Tab would start again from wherever Qt put the focus of the hidden panel.
+class TEditorCloseFocus : public QObject {
+public:
+    TEditorCloseFocus(QTableView* list, QObject* parent) : QObject(parent), FList(list) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide)
+            // The list is enabled again just after the panel hides.
+            QTimer::singleShot(0, FList, [list = FList] {
+                if (list->isEnabled() && list->isVisible() && list->isActiveWindow())
+                    list->setFocus();
+            });
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QTableView* FList;
+};
+
 // Puts the tab order back when the map's browser appears (on the first map load): a new widget
 // joins the end of the window's chain, after the bottom panel.
 class TTabOrderKeeper : public QObject {
@@ -123,7 +145,8 @@ const QStringList& TFrmMain::TabOrderNames()
         // Advanced Operations.
         "edt_Send", "btn_AdvOper_Send", "btn_AdvOper_Clear", "btn_AdvOper_CmdSave", "mm_Recv",
         // Bottom panel.
-        "btnReadAll", "btnWriteAll", "btnDefault", "cbTipOnOK", "cbLanguage", "btnSave", "btnLoad",
+        "btnReadAll", "btnWriteAll", "btnDefault", "cbTipOnOK", "cbVerifyWrite", "cbLanguage", "btnSave",
+        "btnLoad", "btnCompare", "btnProvision",
     };
     return names;
 }
@@ -145,6 +168,9 @@ void TFrmMain::InstallKeyboardNavigation()
     if (auto* browserArea = findChild<QWidget*>(QStringLiteral("FWebBrowserArea")))
         browserArea->installEventFilter(new TTabOrderKeeper(applyTabOrder, browserArea));
 
-    if (GeoPage && GeoPage->vtList)
+    if (GeoPage && GeoPage->vtList) {
         GeoPage->vtList->installEventFilter(new TFenceListKeys(*GeoPage, rgMap, GeoPage->vtList));
+        if (QWidget* editor = GeoPage->findChild<QWidget*>(QStringLiteral("pnlGeoEdit")))
+            editor->installEventFilter(new TEditorCloseFocus(GeoPage->vtList, editor));
+    }
 }

@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -224,7 +225,8 @@ private slots:
             "btnGprsRead", "btnGprsSet", "RBtn_Main_01", "RCox_KeepAlive", "RzSpinEdit_KeepAlive", "cbUpLoadMode",
             "CBox_UploadingInterval", "btnWorkModeRead", "btnWorkModeSet", "edtVIP_1", "edtVIP_2", "edtVIP_3",
             "edtVIP_4", "edtVIP_5", "btnVipCfgRead", "btnVipCfgSet",
-            "btnReadAll", "btnWriteAll", "btnDefault", "cbTipOnOK", "cbLanguage", "btnSave", "btnLoad",
+            "btnReadAll", "btnWriteAll", "btnDefault", "cbTipOnOK", "cbVerifyWrite", "cbLanguage", "btnSave",
+            "btnLoad", "btnCompare", "btnProvision",
             "btn_Switch", // round again: nothing else is on the way
         };
         QStringList visited;
@@ -233,12 +235,27 @@ private slots:
             visited << FocusName();
         }
         QCOMPARE(visited, expected);
+
+        // The alarm groups from the left; in each, Tab stops at the chosen answer only.
+        w.pgCtrl->setCurrentWidget(w.tsAlarm);
+        w.pgCtrl->setFocus();
+        const QStringList alarms = {"RdGrp_01_0", "RdGrp_02_0", "RdGrp_03_0", "RdGrp_04_0", "RdGrp_05_0",
+                                    "btnAlarmRead", "btnAlarmSet", "btnReadAll"};
+        visited.clear();
+        for (qsizetype i = 0; i < alarms.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << FocusName();
+        }
+        QCOMPARE(visited, alarms);
     }
 
     void captionShortcutsPressTheirButtons()
     {
         TFrmMain w;
         w.cbTipOnOK->setChecked(false);
+        // One exchange per key: no read-back after Write All.
+        if (auto* verify = w.findChild<QCheckBox*>(QStringLiteral("cbVerifyWrite")))
+            verify->setChecked(false);
         w.AddPort(sim->DevicePath());
         QVERIFY(Activate(w));
         // A shortcut presses its button visibly, so the click comes a moment later.
