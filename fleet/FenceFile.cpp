@@ -11,8 +11,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QHash>
 #include <QSaveFile>
-#include <QSet>
 
 #include <charconv>
 #include <cmath>
@@ -20,6 +20,12 @@
 namespace {
 
 const QByteArray CsvHeader = "number,name,lt_longitude,lt_latitude,rb_longitude,rb_latitude";
+
+// 64 fences take some 30 kB as indented GeoJSON; anything much larger is not a fence file, and is
+// not read into memory whole.
+constexpr qint64 MaxFenceFileBytes = 1 << 20;
+// A box lists this many wrong lines and counts the rest.
+constexpr qsizetype MaxListedProblems = 20;
 
 // The characters the fence editor lets a technician type; the tracker keeps nothing else.
 bool IsTrackerName(const QString& name)
@@ -284,8 +290,10 @@ TFenceFileFormat FenceFileFormatOf(const QString& path)
 QString TFenceFileContents::ProblemsText() const
 {
     QStringList lines;
-    for (const TFenceFileProblem& p : Problems)
+    for (const TFenceFileProblem& p : Problems.first(qMin(Problems.size(), MaxListedProblems)))
         lines << p.Text;
+    if (Problems.size() > MaxListedProblems)
+        lines << TranslateText("fence_more_problems").arg(Problems.size() - MaxListedProblems);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -358,6 +366,8 @@ TFenceFileContents ReadFenceFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw EAppError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+    if (file.size() > MaxFenceFileBytes)
+        throw EAppError(TranslateText("fence_file_too_large").arg(path).arg(file.size()));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw EAppError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));

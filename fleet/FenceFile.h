@@ -30,7 +30,7 @@ struct TFenceFileContents {
     QList<TFenceFileProblem> Problems;  // every wrong line or feature, in file order
 
     bool IsValid() const { return Problems.isEmpty(); }
-    // The problems, one per line.
+    // The problems, one per line; past the twentieth, one line counts the rest.
     QString ProblemsText() const;
 };
 
@@ -41,7 +41,8 @@ TFenceFileContents ParseFenceCsv(const QByteArray& bytes);
 TFenceFileContents ParseFenceGeoJson(const QByteArray& bytes);
 
 // Reads a fence file by its extension. A file that cannot be read raises EAppError
-// "Cannot open file "%s". %s"; wrong contents come back as problems, never as an error.
+// "Cannot open file "%s". %s", one over 1 MiB a text saying so; wrong contents come back as
+// problems, never as an error.
 TFenceFileContents ReadFenceFile(const QString& path);
 
 // The fences that hold a corner or a name, in fence-number order. Corners are written in the

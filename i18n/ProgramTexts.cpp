@@ -84,6 +84,8 @@ constexpr TProgramText Texts[] = {
     {"fence_exported", "The fences were written to \"%1\"."},
     {"fence_imported", "%1 fences were read from \"%2\"; the other fences are empty. Write them to the tracker with \"%3\"."},
     {"fence_import_refused", "Nothing was imported from \"%1\":"},
+    {"fence_more_problems", "... and %1 more wrong lines."},
+    {"fence_file_too_large", "\"%1\" is %2 bytes long: too large for a file of 64 fences."},
     {"verify_check", "verify by reading back"},
     {"verify_caption", "Verification"},
     {"verify_differs", "The tracker holds other values than were written:"},

@@ -195,6 +195,17 @@ void TestFenceFile::csvWithWrongLinesImportsNothingAndNamesEachLine()
     QCOMPARE(Numbers(many), QStringList({"2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}));
     QVERIFY2(many.Problems[3].Text.contains("first in 1"), qPrintable(many.Problems[3].Text));
     QVERIFY2(many.ProblemsText().count('\n') == 10, qPrintable(many.ProblemsText()));
+
+    // A file of many wrong lines: each is counted, the box lists twenty and counts the rest.
+    QByteArray lots;
+    for (int i = 0; i < 100; ++i)
+        lots += "0,x,1,2,3,4\n";
+    const TFenceFileContents hundred = ParseFenceCsv(lots);
+    QCOMPARE(hundred.Problems.size(), 100);
+    const QStringList shown = hundred.ProblemsText().split('\n');
+    QCOMPARE(shown.size(), 21);
+    QVERIFY(shown[19].startsWith("Line 20: "));
+    QCOMPARE(shown[20], QStringLiteral("... and 80 more wrong lines."));
 }
 
 void TestFenceFile::geoJsonWithWrongFeaturesImportsNothingAndNamesEach()
@@ -250,6 +261,10 @@ void TestFenceFile::filesThatCannotBeReadOrWritten()
     QVERIFY(!QFile::exists(text));
     QVERIFY(WriteAll(text, "1,A,1,2,3,4\n"));
     QVERIFY(message([&] { ReadFenceFile(text); }).contains("\"" + text + "\""));
+    // Far larger than 64 fences can be: refused before it is read.
+    const QString big = dir.filePath("big.csv");
+    QVERIFY(WriteAll(big, QByteArray((1 << 20) + 1, '\n')));
+    QVERIFY(message([&] { ReadFenceFile(big); }).contains("1048577 bytes"));
 
 }
 
