@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "app/FrmMain.h"
+#include "app/ProvisionCommandLine.h"
 #include "app/SelfCheck.h"
 #include "app/WidgetDialogs.h"
 #include "core/DataFolder.h"
@@ -21,6 +22,8 @@ struct TCommandLine {
     bool Simulate = false; // a simulated tracker on a pseudo-terminal, listed and selected
     QString DataFolder;    // where the settings file, "param" and "locale" live; empty: default
     bool SelfCheck = false; // start, print what was found, exit: 0, or 1 after an error box
+    bool Provision = false; // one tracker provisioned without showing the window
+    TProvisionOptions ProvisionOptions;
 };
 
 // Reads the arguments before any window exists, so that --help and --version work without a
@@ -42,7 +45,23 @@ int ParseCommandLine(int argc, char* argv[], TCommandLine& line)
                                         QStringLiteral("folder"));
     const QCommandLineOption selfCheck(QStringLiteral("self-check"),
                                        QStringLiteral("Start, print the files and ports found, and exit."));
-    parser.addOptions({help, version, simulate, dataFolder, selfCheck});
+    const QCommandLineOption provision(QStringLiteral("provision"),
+                                       QStringLiteral("Write FILE.cfg to the tracker on --port, read it back and verify it, "
+                                                      "without a window. Exit 0 verified, 1 a value differs, 2 usage or "
+                                                      "file error, 3 no tracker answered."),
+                                       QStringLiteral("file"));
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("The port of --provision: a number or a device."),
+                                  QStringLiteral("n|device"));
+    const QCommandLineOption fences(QStringLiteral("fences"),
+                                    QStringLiteral("Also write these geo-fences (.geojson or .csv); default: the fence "
+                                                   "file the parameter file names."),
+                                    QStringLiteral("file"));
+    const QCommandLineOption report(QStringLiteral("report"),
+                                    QStringLiteral("Append the report row here instead of reports/provision-<date>.csv."),
+                                    QStringLiteral("file.csv"));
+    const QCommandLineOption verifyOnly(QStringLiteral("verify-only"),
+                                        QStringLiteral("With --provision: write nothing, only compare."));
+    parser.addOptions({help, version, simulate, dataFolder, selfCheck, provision, port, fences, report, verifyOnly});
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "tovrik-assistant: %s\nTry 'tovrik-assistant --help'.\n",
                      parser.errorText().toLocal8Bit().constData());
@@ -55,7 +74,8 @@ int ParseCommandLine(int argc, char* argv[], TCommandLine& line)
     }
     if (parser.isSet(help)) {
         std::printf("Usage: tovrik-assistant [options]\n%s\n\nOptions:\n", qPrintable(parser.applicationDescription()));
-        for (const QCommandLineOption* o : {&help, &version, &simulate, &dataFolder, &selfCheck}) {
+        for (const QCommandLineOption* o :
+             {&help, &version, &simulate, &dataFolder, &selfCheck, &provision, &port, &fences, &report, &verifyOnly}) {
             QStringList names;
             for (const QString& n : o->names())
                 names << (n.size() == 1 ? "-" : "--") + n;
@@ -73,6 +93,22 @@ int ParseCommandLine(int argc, char* argv[], TCommandLine& line)
     line.Simulate = parser.isSet(simulate);
     line.DataFolder = parser.value(dataFolder);
     line.SelfCheck = parser.isSet(selfCheck);
+    line.Provision = parser.isSet(provision);
+    if (line.Provision) {
+        if (!parser.isSet(port)) {
+            std::fprintf(stderr, "tovrik-assistant: --provision needs --port\nTry 'tovrik-assistant --help'.\n");
+            return 2;
+        }
+        line.ProvisionOptions.ParamsFile = parser.value(provision);
+        line.ProvisionOptions.Port = parser.value(port);
+        line.ProvisionOptions.FenceFile = parser.value(fences);
+        line.ProvisionOptions.ReportFile = parser.value(report);
+        line.ProvisionOptions.VerifyOnly = parser.isSet(verifyOnly);
+    } else if (parser.isSet(port) || parser.isSet(fences) || parser.isSet(report) || parser.isSet(verifyOnly)) {
+        std::fprintf(stderr, "tovrik-assistant: --port, --fences, --report and --verify-only go with --provision\n"
+                             "Try 'tovrik-assistant --help'.\n");
+        return 2;
+    }
     return -1;
 }
 
@@ -96,12 +132,18 @@ int main(int argc, char* argv[])
     TCommandLine commandLine;
     if (const int exitCode = ParseCommandLine(argc, argv, commandLine); exitCode >= 0)
         return exitCode;
+    // A provisioning run shows no window, so it needs no display either.
+    if (commandLine.Provision && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     TApplication app(argc, argv);
     if (!commandLine.DataFolder.isEmpty())
         SetAppDataFolder(QDir(commandLine.DataFolder).absolutePath());
     // A first start in per-user mode finds its folders missing; a folder that cannot be made
     // shows its reason at the first write.
     PrepareDataFolders();
+    if (commandLine.Provision)
+        return RunProvisionCommandLine(commandLine.ProvisionOptions);
     // A self-check runs where no one can close a box (a script, no window manager): each box is
     // recorded instead, and counts as a failed start.
     QList<TMessageRequest> messages;

@@ -58,10 +58,11 @@ TExchangeResult TProvisionRun::QueryTracker(QString* identifier, QString* firmwa
         const TDispatcherSwap swap(T, tracker.Dispatcher);
         result = RunExchange(*T.Dispatch.Queue, {{1, 0, {}, 0}, {1, 0, {}, 1}}, FStopped);
     }
+    // Only a tracker that answered has an identity; the second set's own start values are none.
     if (identifier)
-        *identifier = tracker.Identifier();
+        *identifier = result == TExchangeResult::Answered ? tracker.Identifier() : QString();
     if (firmware)
-        *firmware = tracker.Firmware();
+        *firmware = result == TExchangeResult::Answered ? tracker.Firmware() : QString();
     return result;
 }
 

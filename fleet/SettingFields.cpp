@@ -15,14 +15,10 @@
 
 namespace {
 
-// A caption as a field name: no shortcut mark, no trailing colon.
+// A caption as a field name: no trailing colon. Labels show their text as it stands.
 QString NameOf(const QString& caption)
 {
-    QString name = caption;
-    name.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
-    name.remove(QLatin1Char('&'));
-    name.replace(QStringLiteral("\x01"), QStringLiteral("&"));
-    name = TrimText(name);
+    QString name = TrimText(caption);
     if (name.endsWith(QLatin1Char(':')))
         name.chop(1);
     return name;
