@@ -481,6 +481,7 @@ void TMapGroup::FailMap(const QString& reason)
     lblMapNotice->show();
     lblMapNotice->raise();
     ed_web->setText(notice);
+    ed_web->setCursorPosition(0);
     if (FPageWait)
         FPageWait->Done();
 }

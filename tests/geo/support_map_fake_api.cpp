@@ -319,6 +319,21 @@ QByteArray TFakeMapsServer::Tile(int z, int x, int y)
         for (long long bx = (long long)(ox / 192) - 1; bx <= (long long)((ox + 256) / 192); ++bx)
             if (hash(bx + z, by) < 300)
                 p.fillRect(QRectF(bx * 192 + 30 - ox, by * 192 + 40 - oy, 110, 80), QColor(0xC8, 0xFA, 0xCC));
+    // Lakes and blocks of houses in the other blocks of 192 pixels.
+    for (long long by = (long long)(oy / 192) - 1; by <= (long long)((oy + 256) / 192); ++by)
+        for (long long bx = (long long)(ox / 192) - 1; bx <= (long long)((ox + 256) / 192); ++bx) {
+            const unsigned h = hash(bx + z, by);
+            const QRectF block(bx * 192 + 20 - ox, by * 192 + 20 - oy, 150, 150);
+            if (h >= 300 && h < 380) {
+                p.setPen(Qt::NoPen);
+                p.setBrush(QColor(0xAA, 0xD3, 0xDF));
+                p.drawEllipse(block.adjusted(10, 25, -20, -15));
+            } else if (h >= 380) {
+                for (int i = 0; i < 4; ++i)
+                    for (int j = 0; j < 3; ++j)
+                        p.fillRect(QRectF(block.x() + 8 + i * 36, block.y() + 12 + j * 44, 26, 30), QColor(0xD9, 0xD0, 0xC9));
+            }
+        }
     // A river winding across the world.
     QPainterPath river;
     for (int i = -8; i <= 264; i += 8) {
