@@ -126,6 +126,7 @@ private slots:
         sim.SetFaults(faults);
         TFrmMain w;
         w.cbTipOnOK->setChecked(false);
+        w.findChild<QCheckBox*>("cbVerifyWrite")->setChecked(false); // the writes alone are counted
         QVERIFY(Open(w, sim));
         // The tracker reads nothing: fill the line until no room is left.
         const QByteArray chunk(4096, 'f');
@@ -180,6 +181,7 @@ private slots:
         TSimTracker sim;
         TFrmMain w;
         w.cbTipOnOK->setChecked(false);
+        w.findChild<QCheckBox*>("cbVerifyWrite")->setChecked(false); // the writes alone are counted
         QVERIFY(Open(w, sim));
         const QString longText(300, QLatin1Char('7'));
         struct TCase {
@@ -234,6 +236,7 @@ private slots:
             TSimTracker sim;
             TFrmMain w;
             w.cbTipOnOK->setChecked(false);
+            w.findChild<QCheckBox*>("cbVerifyWrite")->setChecked(false);
             QVERIFY(Open(w, sim));
             Button(w, "btnReadAll")->click();
             QTRY_VERIFY_WITH_TIMEOUT(!w.StatusPanel->RzMeter_LED->Text().isEmpty() && !w.Queue().IsBusy(), 10000);
