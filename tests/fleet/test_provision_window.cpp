@@ -1,0 +1,141 @@
+// The provisioning window over a line of three simulated trackers, plugged in one after another
+// on the same line: the good ones pass, the one that ignores a write fails naming the field, and
+// the report holds one matching row each.
+#include "app/FrmMain.h"
+#include "core/DataFolder.h"
+#include "core/Dialogs.h"
+#include "fleet/ProvisionWindow.h"
+#include "i18n/ProgramTexts.h"
+#include "sim/SimTracker.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+void WriteAll(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+struct TLineTracker {
+    QByteArray Identifier;
+    int IgnoredWrite = 0;
+};
+
+} // namespace
+
+class TestProvisionWindow : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir* dir = nullptr;
+    QList<TMessageRequest> messages;
+
+private slots:
+    void init()
+    {
+        dir = new QTemporaryDir;
+        SetAppDataFolder(dir->path());
+        messages.clear();
+        Dialogs::SetMessageHandler([this](const TMessageRequest& r) { messages << r; });
+    }
+    void cleanup()
+    {
+        Dialogs::SetMessageHandler(nullptr);
+        delete dir;
+    }
+
+    void threeTrackersOneAfterAnother()
+    {
+        const QList<TLineTracker> line = {{"0000000001", 0}, {"0000000002", 12}, {"0000000003", 0}};
+        TSimTracker sim;
+        const auto plugIn = [&sim](const TLineTracker& t) {
+            TSimState state;
+            state.Identifier = t.Identifier;
+            sim.SetState(state);
+            TSimFaults faults;
+            faults.IgnoreWriteCmd = t.IgnoredWrite;
+            sim.SetFaults(faults);
+        };
+        plugIn(line[0]);
+        QVERIFY(sim.Start());
+        const QString params = dir->filePath("fleet.cfg");
+        WriteAll(params, "[Para]\r\nBasicInfo_AnotherName=Van7\r\nBasicInfo_LowBattery=30\r\nBasicInfo_TimeDiff=480\r\n"
+                         "Geo_FenceFile=fences.csv\r\n");
+        WriteAll(dir->filePath("fences.csv"), "number,name,lt_longitude,lt_latitude,rb_longitude,rb_latitude\r\n"
+                                              "7,Depot,113.945617,22.917922,114,22.5\r\n");
+
+        TFrmMain w;
+        w.AddPort(sim.DevicePath());
+        QTest::mouseClick(w.btnProvision, Qt::LeftButton);
+        auto* pw = w.findChild<TProvisionWindow*>("FrmProvision");
+        QVERIFY(pw && pw->isVisible());
+        pw->edtProvisionParams->setText(params); // the fence file comes through the parameter file
+        pw->ReportPath = dir->filePath("report.csv");
+
+        // The technician: takes each tracker away once its result shows (it falls silent), and
+        // plugs in the next one once the window waits for it; stops after the last.
+        const QString removeText = TranslateText("provision_remove");
+        int plugged = 0;
+        bool away = false;
+        QTimer hands;
+        connect(&hands, &QTimer::timeout, [&] {
+            const int done = pw->lstProvisionReport->count();
+            if (!away && done == plugged + 1 && pw->lblProvisionStatus->text() == removeText) {
+                TSimFaults silent;
+                silent.Silent = true;
+                sim.SetFaults(silent);
+                away = true;
+            } else if (away && pw->lblProvisionStatus->text().startsWith("Waiting for a tracker")) {
+                away = false;
+                if (++plugged < line.size())
+                    plugIn(line[plugged]);
+                else
+                    pw->btnProvisionStop->click();
+            }
+        });
+        hands.start(20);
+        QTimer::singleShot(120000, pw->btnProvisionStop, &QPushButton::click); // never hang the test
+        QTest::mouseClick(pw->btnProvisionStart, Qt::LeftButton);
+        hands.stop();
+
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.value(0).Text));
+        QCOMPARE(pw->lstProvisionReport->count(), 3);
+        QCOMPARE(pw->lstProvisionReport->item(0)->text(), QString("0000000001  pass"));
+        QCOMPARE(pw->lstProvisionReport->item(1)->text(),
+                 QString("0000000002  differs  Time difference: written \"480\", read back \"-60\""));
+        QCOMPARE(pw->lstProvisionReport->item(2)->text(), QString("0000000003  pass"));
+        QCOMPARE(pw->lblProvisionResult->text(), QString("PASS"));
+        QCOMPARE(pw->lblProvisionTracker->text(), QString("ID 0000000003, firmware SIM-1.0.0"));
+        // The last tracker holds the configuration and its fence.
+        QCOMPARE(sim.State().Alias, QByteArray("Van7"));
+        QCOMPARE(sim.State().Fences[6].Name, QByteArray("Depot"));
+        // Stop ended the run cleanly: nothing in flight, Start usable again.
+        QVERIFY(!w.Queue().IsBusy());
+        QVERIFY(!pw->Running());
+        QVERIFY(pw->btnProvisionStart->isEnabled());
+
+        QFile report(pw->ReportPath);
+        QVERIFY(report.open(QIODevice::ReadOnly));
+        const QList<QByteArray> rows = report.readAll().split('\n');
+        QCOMPARE(rows.size(), 5); // header, three rows, the empty rest after the last line end
+        QCOMPARE(rows[0], QByteArray("time,port,identifier,firmware,result,details\r"));
+        const QByteArray device = sim.DevicePath().toLocal8Bit();
+        QVERIFY(rows[1].endsWith("," + device + ",0000000001,SIM-1.0.0,pass,\r"));
+        QVERIFY(rows[2].endsWith("," + device +
+                                 ",0000000002,SIM-1.0.0,differs,\"Time difference: written \"\"480\"\", read back \"\"-60\"\"\"\r"));
+        QVERIFY(rows[3].endsWith("," + device + ",0000000003,SIM-1.0.0,pass,\r"));
+    }
+};
+
+QTEST_MAIN(TestProvisionWindow)
+#include "test_provision_window.moc"
