@@ -48,6 +48,7 @@ class TestConsole : public QObject {
     void OpenPortTo(TSimTracker& sim)
     {
         window->cbTipOnOK->setChecked(false);
+        window->findChild<QCheckBox*>("cbVerifyWrite")->setChecked(false); // no read-back after a write
         window->AddPort(sim.DevicePath());
         QTest::mouseClick(window->btn_Switch, Qt::LeftButton);
         QVERIFY(messages.isEmpty());

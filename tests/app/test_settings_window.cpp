@@ -80,6 +80,8 @@ class TestSettingsWindow : public QObject {
     std::unique_ptr<TFrmMain> OpenWindow()
     {
         auto w = std::make_unique<TFrmMain>();
+        // The commands of each request alone, without the read-back that verifies a write.
+        w->findChild<QCheckBox*>("cbVerifyWrite")->setChecked(false);
         w->AddPort(sim->DevicePath());
         w->btn_Switch->click();
         if (!w->ComPort.Connected())
