@@ -216,6 +216,14 @@ void Tour(const TSimTracker& tracker, const QString& dataFolder)
     if (!QTest::qWaitFor([&] { return window->rgMap->MapState() == TMapGroup::TMapState::Failed; }, 30000))
         Fail(QStringLiteral("the map did not say that it cannot load"));
     Shoot(*window, QStringLiteral("11-map-offline"));
+    // The dialog that chooses the map.
+    Click(*window, "btnMapSettings");
+    if (QDialog* dialog = window->findChild<QDialog*>(QStringLiteral("dlgMapSettings"))) {
+        Shoot(*window, QStringLiteral("12-map-settings"));
+        dialog->reject();
+    } else {
+        Fail(QStringLiteral("no map settings dialog"));
+    }
     window->rgMap->WebBrowser()->page()->profile()->setUrlRequestInterceptor(nullptr);
 
     // The console and the log.
