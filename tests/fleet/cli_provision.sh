@@ -34,6 +34,11 @@ printf '[Para]\r\nBasicInfo_AnotherName=Van7\r\nBasicInfo_LowBattery=30\r\nBasic
 printf 'number,name,lt_longitude,lt_latitude,rb_longitude,rb_latitude\r\n7,Depot,113.945617,22.917922,114,22.5\r\n' > "$tmp/fences.csv"
 report=$tmp/report.csv
 
+help=$("$exe" --help)
+for option in '--provision <file>' '--port <n|device>' '--fences <file>' '--report <file.csv>' '--verify-only'; do
+    grep -qF -- "$option" <<< "$help" || fail "--help does not list $option"
+done
+
 start_sim --id 0000000001
 provision --provision "$tmp/fleet.cfg" --port "$device" --fences "$tmp/fences.csv" --report "$report"
 [ "$rc" -eq 0 ] || fail "a good tracker exited $rc"
