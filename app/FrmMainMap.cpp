@@ -8,8 +8,11 @@
 
 void TFrmMain::CreateBrowserHost()
 {
-    if (rgMap)
-        rgMap->CreateBrowserHost();
+    if (!rgMap)
+        return;
+    rgMap->CreateBrowserHost();
+    // The language is loaded by now.
+    rgMap->ApplyProgramTexts();
 }
 
 void TFrmMain::ReadMapSettings(const TIniText& ini)

@@ -99,7 +99,7 @@ TMapGroup::TMapGroup(QWidget* parent) : QGroupBox(QStringLiteral("Google Map"), 
     ed_MapZoom->setMaximumWidth(36);
     btnLoadMap = MakeButton("btnLoadMap", "Load Google Map", this);
     btnMapSettings = MakeButton("btnMapSettings", "", this);
-    btnMapSettings->setText(TranslateText("map_settings_button"));
+    ApplyProgramTexts();
     ed_googleurl = MakeEdit("ed_googleurl", "", this);
     ed_googleurl->setVisible(false);
     for (QWidget* w : std::initializer_list<QWidget*>{lblMapLat, ed_MapLat, lblMapLng, ed_MapLng, lblMapZoom,
@@ -157,6 +157,8 @@ TMapGroup::~TMapGroup()
     FHost.reset();
     FCacheLock.reset();
 }
+
+void TMapGroup::ApplyProgramTexts() { btnMapSettings->setText(TranslateText("map_settings_button")); }
 
 void TMapGroup::CreateBrowserHost()
 {

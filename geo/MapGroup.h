@@ -39,6 +39,9 @@ public:
     // Start-up step: creates the browser host and its external object. The browser itself is
     // made on the first load, so that start-up never waits for the web engine.
     void CreateBrowserHost();
+    // The captions of the group's own controls beyond the numbered catalogue, in the current
+    // language (start-up calls it once the language is loaded).
+    void ApplyProgramTexts();
 
     // The map choice (settings file keys mapprovider, googlekey, tileurl, tileattribution). Takes
     // effect at the next load.

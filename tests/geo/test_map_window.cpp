@@ -10,7 +10,9 @@
 #include "geo/GeoFenceList.h"
 #include "geo/GeoFencePage.h"
 #include "geo/MapGroup.h"
+#include "i18n/Language.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -82,7 +84,11 @@ private slots:
         messages.clear();
         Dialogs::SetMessageHandler([this](const TMessageRequest& r) { messages << r; });
     }
-    void cleanup() { dir.reset(); }
+    void cleanup()
+    {
+        ResetLanguageModule();
+        dir.reset();
+    }
 
     void startUpLeavesTheWebEngineAlone();
     void keyFromTheSettingsFileIsReadNeverWritten();
@@ -91,6 +97,7 @@ private slots:
     void drawingOnTheMapFillsTheEditor();
     void rowClickAndShowAllDrawOnTheMap();
     void mapChoiceIsReadFromTheSettingsFileOnly();
+    void mapTextsFollowTheLanguageOfTheStart();
     void withoutAMapEachPressGivesOneNotice();
     void closingDuringAWaitForASilentHost();
 };
@@ -226,6 +233,24 @@ void TestMapWindow::mapChoiceIsReadFromTheSettingsFileOnly()
     QCOMPARE(s.TileUrl, QStringLiteral("http://127.0.0.1:9/{z}/{x}/{y}.png"));
     QCOMPARE(s.TileAttribution, QStringLiteral("Depot"));
     QCOMPARE(s.GoogleKey, QStringLiteral("K9"));
+}
+
+void TestMapWindow::mapTextsFollowTheLanguageOfTheStart()
+{
+    QVERIFY(QDir().mkpath(dir->path() + QStringLiteral("/locale")));
+    QFile lng(dir->path() + QStringLiteral("/locale/spanish.lng"));
+    QVERIFY(lng.open(QIODevice::WriteOnly));
+    lng.write("[language]\r\n009=Abrir[&A]\r\n\r\n[texts]\r\nmap_settings_button=Ajustes del mapa...\r\n"
+              "map_notice_script=Sin mapa desde %1.\r\n");
+    lng.close();
+    WriteSettings("[config]\r\nlanguage=spanish\r\n");
+    TFrmMain w;
+    QCOMPARE(w.rgMap->btnMapSettings->text(), QStringLiteral("Ajustes del mapa..."));
+    w.show();
+    w.ed_googleurl->setText(QStringLiteral("127.0.0.1:1"));
+    w.rgMap->SetMapSettings(TMapSettings{TMapProvider::Google, {}, {}, {}});
+    QTest::mouseClick(w.rgMap->btnLoadMap, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(w.rgMap->lblMapNotice->text(), QStringLiteral("Sin mapa desde 127.0.0.1:1."), 10000);
 }
 
 void TestMapWindow::withoutAMapEachPressGivesOneNotice()
