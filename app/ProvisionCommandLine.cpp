@@ -116,7 +116,14 @@ int RunProvisionCommandLine(const TProvisionOptions& options)
         if (terminal)
             ProgressBar(step, TProvisionRun::StepCount);
     });
-    const TProvisionResult result = run.ProvisionOne(fences, options.VerifyOnly);
+    TProvisionResult result;
+    try {
+        result = run.ProvisionOne(fences, options.VerifyOnly);
+    } catch (const EAppError& e) {
+        // A write the line refused: the tracker is no longer reachable.
+        result.Outcome = TProvisionOutcome::Failed;
+        result.Error = e.Message();
+    }
     if (terminal)
         std::printf("\n");
     if (!result.Identifier.isEmpty() && result.Outcome != TProvisionOutcome::NoTracker)

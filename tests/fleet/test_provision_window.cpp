@@ -8,6 +8,7 @@
 #include "i18n/ProgramTexts.h"
 #include "sim/SimTracker.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -134,6 +135,38 @@ private slots:
         QVERIFY(rows[2].endsWith("," + device +
                                  ",0000000002,SIM-1.0.0,differs,\"Time difference: written \"\"480\"\", read back \"\"-60\"\"\"\r"));
         QVERIFY(rows[3].endsWith("," + device + ",0000000003,SIM-1.0.0,pass,\r"));
+    }
+
+    void theWindowClosesWhileARunWaits()
+    {
+        TSimTracker sim;
+        TSimFaults silent;
+        silent.Silent = true;
+        sim.SetFaults(silent);
+        QVERIFY(sim.Start());
+        const QString params = dir->filePath("fleet.cfg");
+        WriteAll(params, "[Para]\r\nBasicInfo_LowBattery=30\r\n");
+        TFrmMain w;
+        w.show();
+        w.AddPort(sim.DevicePath());
+        QTest::mouseClick(w.btnProvision, Qt::LeftButton);
+        auto* pw = w.findChild<TProvisionWindow*>("FrmProvision");
+        QVERIFY(pw);
+        pw->edtProvisionParams->setText(params);
+        bool closeAsked = false;
+        QTimer::singleShot(800, &w, [&] {
+            closeAsked = pw->Running();
+            w.close();
+        });
+        QTimer::singleShot(60000, pw->btnProvisionStop, &QPushButton::click); // never hang the test
+        QElapsedTimer clock;
+        clock.start();
+        QTest::mouseClick(pw->btnProvisionStart, Qt::LeftButton);
+        QVERIFY(closeAsked);
+        QVERIFY2(clock.elapsed() < 10000, "the run did not end at the close");
+        QTRY_VERIFY(!w.isVisible());
+        QVERIFY(!w.Queue().IsBusy());
+        QVERIFY(messages.isEmpty());
     }
 };
 
