@@ -111,6 +111,7 @@ private slots:
     void osmTilesComeFromTheStandardServerWithItsAttribution();
     void realMouseClickOnTheLeafletMapReportsThePoint();
     void tilesThatCannotLoadGiveOneNoticeAndTheMapStillTakesFences();
+    void tilesFromFilesNeedNoServer();
     void hostThatNeverAnswersDoesNotHoldTheProgram();
     void closeRequestEndsTheWaitAtOnce();
     void settingsKeysChooseTheProvider();
@@ -312,6 +313,29 @@ void TestMapProviders::tilesThatCannotLoadGiveOneNoticeAndTheMapStillTakesFences
     group->btnLoadMapClick();
     QCOMPARE(messages.size(), 1);
     QVERIFY(messages[0].Text.contains(QStringLiteral("ftp://example.com/tiles.png")));
+}
+
+void TestMapProviders::tilesFromFilesNeedNoServer()
+{
+    const QString folder = dir->path() + QStringLiteral("/tiles");
+    for (int x = 0; x < 4; ++x)
+        for (int y = 0; y < 4; ++y) {
+            QVERIFY(QDir().mkpath(QStringLiteral("%1/2/%2").arg(folder).arg(x)));
+            QFile tile(QStringLiteral("%1/2/%2/%3.png").arg(folder).arg(x).arg(y));
+            QVERIFY(tile.open(QIODevice::WriteOnly));
+            tile.write(TFakeMapsServer::Tile(2, x, y));
+        }
+    TMapSettings s;
+    s.Provider = TMapProvider::Tiles;
+    s.TileUrl = QUrl::fromLocalFile(folder).toString() + QStringLiteral("/{z}/{x}/{y}.png");
+    group->SetMapSettings(s);
+    group->CreateBrowserHost();
+    group->show();
+    const qsizetype before = server->Requests().size();
+    group->LoadMapPage();
+    QTRY_COMPARE_WITH_TIMEOUT(group->MapState(), TMapGroup::TMapState::Ready, 10000);
+    QVERIFY(group->lblMapNotice->isHidden());
+    QCOMPARE(server->Requests().size(), before);
 }
 
 void TestMapProviders::hostThatNeverAnswersDoesNotHoldTheProgram()
