@@ -62,6 +62,13 @@ provision --provision "$tmp/fleet.cfg" --port "$device" --report "$report"
 grep -q '^differs: Low Battery: written "30", read back "20"$' <<< "$out" || fail "the differing field is not printed"
 [ "$(grep -c '^differs:' <<< "$out")" -eq 1 ] || fail "more than the one field differs"
 
+# A fence the tracker does not take is named with both sides.
+start_sim --id 0000000006 --ignore-write 8
+provision --provision "$tmp/fleet.cfg" --port "$device" --fences "$tmp/fences.csv" --report "$tmp/fences-report.csv"
+[ "$rc" -eq 1 ] || fail "an ignored fence write exited $rc"
+grep -q '^differs: Geo-fence 7: written "Depot (113.945617, 22.917922) (114, 22.5)", read back " (0, 0) (0, 0)"$' <<< "$out" \
+    || fail "the differing fence is not printed"
+
 start_sim --id 0000000004 --silent
 provision --provision "$tmp/fleet.cfg" --port "$device" --report "$report"
 [ "$rc" -eq 3 ] || fail "a silent tracker exited $rc"
