@@ -11,6 +11,7 @@
 #include "geo/MapGroup.h"
 #include "geo/MapProvider.h"
 #include "geo/MapSettingsDialog.h"
+#include "i18n/ProgramTexts.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -114,6 +115,7 @@ private slots:
     void tilesFromFilesNeedNoServer();
     void hostThatNeverAnswersDoesNotHoldTheProgram();
     void closeRequestEndsTheWaitAtOnce();
+    void callsWhileTheMapIsComingGiveOneNotice();
     void settingsKeysChooseTheProvider();
     void settingsDialogChecksAndSavesTheChoice();
 };
@@ -355,10 +357,11 @@ void TestMapProviders::hostThatNeverAnswersDoesNotHoldTheProgram()
     QVERIFY2(clock.elapsed() < TMapGroup::PageWaitMs + 3000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(silent.Requests().contains(QStringLiteral("/maps/api/js?key=K")));
     QVERIFY(group->CheckMapLoaded());
-    // Until the limit, calls that find no map say so once per action.
+    // Calls that find no map say so once per action, not once per call.
     group->HideFencesOnMap();
     group->ShowFenceOnMap(TFenceCorners{114, 22.9, 114.5, 22.5}, 3, 0x0000FF, 0x0000FF);
-    QVERIFY(messages.size() <= 1);
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(!messages[0].Text.startsWith(QStringLiteral("callJavaScript")));
     QTRY_COMPARE_WITH_TIMEOUT(group->MapState(), TMapGroup::TMapState::Failed, 5000);
     QCOMPARE(group->MapFailure(), QStringLiteral("timeout"));
     QVERIFY(group->lblMapNotice->isVisible());
@@ -383,6 +386,28 @@ void TestMapProviders::closeRequestEndsTheWaitAtOnce()
     group->LoadMapPage();
     QVERIFY2(clock.elapsed() < TMapGroup::PageWaitMs, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(!group->isVisible());
+}
+
+void TestMapProviders::callsWhileTheMapIsComingGiveOneNotice()
+{
+    TFakeMapsServer silent;
+    silent.SetSilent(true);
+    group->SetMapSettings(TMapSettings{TMapProvider::Google, {}, {}, {}});
+    group->ed_googleurl->setText(silent.Host());
+    group->CreateBrowserHost();
+    group->show();
+    // An action during the page's wait: the API script is still on its way, so the page's
+    // functions do not exist yet.
+    QTimer::singleShot(1000, group.get(), [this] {
+        group->HideFencesOnMap();
+        for (int i = 0; i < 5; ++i)
+            group->ShowFenceOnMap(TFenceCorners{100.0 + i, 10, 100.5 + i, 9}, 3, 0x0000FF, 0x0000FF);
+        group->close();
+    });
+    group->LoadMapPage();
+    QCOMPARE(group->MapState(), TMapGroup::TMapState::Loading);
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages[0].Text, TranslateText("map_not_ready"));
 }
 
 void TestMapProviders::settingsKeysChooseTheProvider()
