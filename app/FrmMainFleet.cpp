@@ -122,6 +122,9 @@ void TFrmMain::cbVerifyWriteClick()
 
 void TFrmMain::btnCompareClick()
 {
+    // Not a command button, so it stays enabled during an exchange: one that runs is left alone.
+    if (Queue().IsBusy() || WriteVerifier->Running())
+        return;
     try {
         CompareWithTracker(FleetTargets(), btnWriteAll);
     } catch (const EAppError& e) {

@@ -141,7 +141,8 @@ bool TProvisionWindow::Stopped() const { return FStop || FWindowClosing->Closing
 
 void TProvisionWindow::btnProvisionStartClick()
 {
-    if (FRunning)
+    // An exchange of the main window that still runs (a verification, a Read All) ends first.
+    if (FRunning || T.Dispatch.Queue->IsBusy())
         return;
     try {
         Run();
