@@ -79,6 +79,13 @@ private:
 public:
     TComPort ComPort;
     void btn_SwitchClick();
+    // The open branch of the switch: the selected port number's device at the typed rate.
+    // Raises EAppError (EComPort) when the device cannot be opened.
+    void OpenSelectedPort();
+    // Opens the selected port when it is closed, without a box; false while it cannot be opened.
+    bool ReopenPortQuietly();
+    // While set, a lost line is logged but shows no box (a provisioning run waits for trackers).
+    bool FQuietLineLoss = false;
     // The key filter of the port field (also given to the battery-alert field): backspace and
     // the digits pass.
     static bool cboCOMIndexKeyPress(QChar key);

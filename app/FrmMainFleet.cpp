@@ -61,6 +61,8 @@ TFleetTargets TFrmMain::FleetTargets()
             btn_SwitchClick();
         return ComPort.Connected();
     };
+    t.PortReopen = [this] { return ReopenPortQuietly(); };
+    t.QuietLineLoss = [this](bool on) { FQuietLineLoss = on; };
     return t;
 }
 

@@ -180,14 +180,7 @@ void TFrmMain::btn_SwitchClick()
             });
             ComPort.ClosePort();
         } else {
-            ComPort.SetPort(PortDevice(cboCOMIndex->currentText()));
-            ComPort.SetBaudRate(BaudTextToRate(StrToIntDef(txtBAUD->text(), 9600)));
-            ComPort.OpenPort();
-            cboCOMIndex->setEnabled(false);
-            txtBAUD->setEnabled(false);
-            btn_Switch->setText(Translate(QStringLiteral("Close[&O]")));
-            Queue().RxBuffer().clear();
-            SetCommandButtonsEnabled(true);
+            OpenSelectedPort();
         }
     } catch (const EComPort& e) {
         // The error's own text first, then what the user can do about it.
@@ -199,6 +192,30 @@ void TFrmMain::btn_SwitchClick()
     } catch (const EAppError& e) {
         Dialogs::ShowMessage(ErrorCaption, e.Message(), TMsgIcon::Error);
     }
+}
+
+void TFrmMain::OpenSelectedPort()
+{
+    ComPort.SetPort(PortDevice(cboCOMIndex->currentText()));
+    ComPort.SetBaudRate(BaudTextToRate(StrToIntDef(txtBAUD->text(), 9600)));
+    ComPort.OpenPort();
+    cboCOMIndex->setEnabled(false);
+    txtBAUD->setEnabled(false);
+    btn_Switch->setText(Translate(QStringLiteral("Close[&O]")));
+    Queue().RxBuffer().clear();
+    SetCommandButtonsEnabled(true);
+}
+
+bool TFrmMain::ReopenPortQuietly()
+{
+    if (ComPort.Connected())
+        return true;
+    try {
+        OpenSelectedPort();
+    } catch (const EAppError&) {
+        // Not there yet (unplugged, or udev has not made the device again): tried once more later.
+    }
+    return ComPort.Connected();
 }
 
 void TFrmMain::ComPortAfterOpen()
@@ -231,7 +248,9 @@ void TFrmMain::ComPortLineLost(const QString& message)
     AppendLogLine(FormatLogStamp(Clock::Now()) + QLatin1Char(' ') +
                   TranslateText("port_list_line").arg(cboCOMIndex->currentText(), ComPort.Port()) +
                   QStringLiteral(" : ") + lost + QLatin1Char(' ') + message);
-    Dialogs::ShowMessage(ErrorCaption, lost + QLatin1Char('\n') + message, TMsgIcon::Error);
+    // A provisioning run expects each tracker to be unplugged: the log says it, no box waits.
+    if (!FQuietLineLoss)
+        Dialogs::ShowMessage(ErrorCaption, lost + QLatin1Char('\n') + message, TMsgIcon::Error);
 }
 
 void TFrmMain::ClosePortAtShutdown()

@@ -1,5 +1,6 @@
 #include "fleet/ExchangeWait.h"
 
+#include "core/AppError.h"
 #include "core/Clock.h"
 #include "core/NestedLoops.h"
 
@@ -47,7 +48,15 @@ TExchangeResult RunExchange(TCmdQueue& queue, const QList<TCmdItem>& items, cons
     queue.ClearCmdQueue();
     for (const TCmdItem& item : items)
         queue.QueueCmd(item.CmdNo, item.RWFlag, item.IsTCmd != 0, item.ParamText);
-    queue.StartCmdQueue(true);
+    try {
+        queue.StartCmdQueue(true);
+    } catch (const EAppError&) {
+        // The line failed under the send (a tracker pulled out before the port noticed): no
+        // answer, as from a silent tracker; nothing more goes out.
+        queue.AbortCmdQueue();
+        queue.SetBusy(false);
+        return stopped() ? TExchangeResult::Stopped : TExchangeResult::NoAnswer;
+    }
     return WaitForExchange(queue, stopped);
 }
 

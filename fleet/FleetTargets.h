@@ -23,6 +23,11 @@ struct TFleetTargets {
     QWidget* Window = nullptr;                      // owner of the boxes and windows
     std::function<QString()> PortDevice;            // the device of the port in use
     std::function<bool()> PortOpen;                 // opens the selected port if it is closed
+    // Opens the selected port again after a tracker was unplugged, without a box; false while
+    // the device is not there.
+    std::function<bool()> PortReopen;
+    // While on, a lost line is logged but shows no box: a run expects trackers to be unplugged.
+    std::function<void(bool on)> QuietLineLoss;
 };
 
 // Points the window's answers at another dispatcher for as long as it lives.

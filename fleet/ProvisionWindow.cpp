@@ -194,12 +194,16 @@ void TProvisionWindow::Run()
         TProvisionWindow* W;
         ~TEnd()
         {
+            if (W->T.QuietLineLoss)
+                W->T.QuietLineLoss(false);
             W->FRunning = false;
             W->btnProvisionStart->setEnabled(true);
             W->btnProvisionStop->setEnabled(false);
             W->lblProvisionStatus->setText(TranslateText("provision_stopped"));
         }
     } end{this};
+    if (T.QuietLineLoss)
+        T.QuietLineLoss(true);
     const QPointer<TProvisionWindow> alive(this);
     const auto stopped = [this, alive] { return !alive || Stopped(); };
     TProvisionRun run(T, stopped, [this](int step, const QString& text) {
@@ -210,8 +214,9 @@ void TProvisionWindow::Run()
     while (!stopped()) {
         pbProvisionSteps->setValue(0);
         lblProvisionStatus->setText(TranslateText("provision_waiting").arg(device));
-        // A tracker is there once it answers the status query.
-        while (run.QueryTracker() != TExchangeResult::Answered)
+        // A tracker is there once it answers the status query. A USB tracker that was
+        // unplugged took its line with it: the port is opened again once the device is back.
+        while (!(T.PortReopen() && run.QueryTracker() == TExchangeResult::Answered))
             if (!PauseRun(PollPauseMs, stopped))
                 return;
         const TProvisionResult result = run.ProvisionOne(fences, false);

@@ -137,6 +137,66 @@ private slots:
         QVERIFY(rows[3].endsWith("," + device + ",0000000003,SIM-1.0.0,pass,\r"));
     }
 
+    void unpluggedTrackersAreTakenOnTheSameDevice()
+    {
+        // USB trackers: each one's line goes away with it (a hang-up), and the next appears
+        // under the same stable name. The run reopens the port by itself and shows no box.
+        TSimTracker sim;
+        const QString link = dir->filePath("ttyTracker");
+        const auto plugIn = [&](const QByteArray& identifier) {
+            TSimState state;
+            state.Identifier = identifier;
+            sim.SetState(state);
+            if (!sim.Start())
+                return false;
+            QFile::remove(link);
+            return QFile::link(sim.DevicePath(), link);
+        };
+        QVERIFY(plugIn("0000000001"));
+        const QString params = dir->filePath("fleet.cfg");
+        WriteAll(params, "[Para]\r\nBasicInfo_AnotherName=Van8\r\nBasicInfo_LowBattery=30\r\n");
+
+        TFrmMain w;
+        w.AddPort(link);
+        QTest::mouseClick(w.btnProvision, Qt::LeftButton);
+        auto* pw = w.findChild<TProvisionWindow*>("FrmProvision");
+        QVERIFY(pw);
+        pw->edtProvisionParams->setText(params);
+        pw->ReportPath = dir->filePath("report.csv");
+
+        const QString removeText = TranslateText("provision_remove");
+        bool unplugged = false;
+        bool second = false;
+        bool failedPlug = false;
+        QTimer hands;
+        connect(&hands, &QTimer::timeout, [&] {
+            const int done = pw->lstProvisionReport->count();
+            if (!unplugged && pw->lblProvisionStatus->text() == removeText) {
+                sim.Stop(); // pulled out: the line hangs up
+                unplugged = true;
+            } else if (unplugged && pw->lblProvisionStatus->text().startsWith("Waiting for a tracker")) {
+                unplugged = false;
+                if (!second) {
+                    second = true;
+                    failedPlug = !plugIn("0000000002");
+                } else if (done == 2) {
+                    pw->btnProvisionStop->click();
+                }
+            }
+        });
+        hands.start(20);
+        QTimer::singleShot(60000, pw->btnProvisionStop, &QPushButton::click); // never hang the test
+        QTest::mouseClick(pw->btnProvisionStart, Qt::LeftButton);
+        hands.stop();
+
+        QVERIFY(!failedPlug);
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.value(0).Text));
+        QCOMPARE(pw->lstProvisionReport->count(), 2);
+        QCOMPARE(pw->lstProvisionReport->item(0)->text(), QString("0000000001  pass"));
+        QCOMPARE(pw->lstProvisionReport->item(1)->text(), QString("0000000002  pass"));
+        QCOMPARE(sim.State().Alias, QByteArray("Van8"));
+    }
+
     void theWindowClosesWhileARunWaits()
     {
         TSimTracker sim;
