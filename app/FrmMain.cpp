@@ -203,7 +203,8 @@ QWidget* TFrmMain::BuildBottomPanel()
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("pnBtm"));
     auto* layout = new QHBoxLayout(panel);
-    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
     btnReadAll = MakeButton(QStringLiteral("btnReadAll"), QStringLiteral("Read All [&A]"), panel);
     btnWriteAll = MakeButton(QStringLiteral("btnWriteAll"), QStringLiteral("Write All [&W]"), panel);
     btnDefault = MakeButton(QStringLiteral("btnDefault"), QStringLiteral("Factory Default [&D]"), panel);
@@ -216,21 +217,30 @@ QWidget* TFrmMain::BuildBottomPanel()
     cbLanguage = new QComboBox(panel);
     cbLanguage->setObjectName(QStringLiteral("cbLanguage"));
     cbLanguage->setEditable(false);
-    cbLanguage->setMinimumWidth(110);
+    cbLanguage->setMinimumWidth(90);
     btnSave = MakeButton(QStringLiteral("btnSave"), QStringLiteral("Save[&S]"), panel);
     btnLoad = MakeButton(QStringLiteral("btnLoad"), QStringLiteral("Load[&L]"), panel);
     layout->addWidget(btnReadAll);
     layout->addWidget(btnWriteAll);
     layout->addWidget(btnDefault);
-    layout->addSpacing(12);
+    layout->addSpacing(6);
     layout->addWidget(cbTipOnOK);
     layout->addStretch(1);
     layout->addWidget(lblLanguage);
     layout->addWidget(cbLanguage);
-    layout->addSpacing(12);
+    layout->addSpacing(6);
     layout->addWidget(btnSave);
     layout->addWidget(btnLoad);
     return panel;
+}
+
+void TFrmMain::FitBottomButtons()
+{
+    // The bottom row holds more than the fixed window width gives at the style's usual button
+    // width: the file and batch buttons take the width of their captions, in any language.
+    for (QPushButton* b : findChildren<QPushButton*>(QString(), Qt::FindChildrenRecursively))
+        if (b->parentWidget() == pnBtm && b != btnReadAll && b != btnWriteAll && b != btnDefault)
+            b->setMaximumWidth(b->fontMetrics().horizontalAdvance(QString(b->text()).remove(QLatin1Char('&'))) + 18);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -262,6 +272,7 @@ void TFrmMain::FormCreate()
             cboCOMIndex->setCurrentIndex(0);
         InstallKeyFilters();
         PrepareSettingsPages();
+        FitBottomButtons();
     } catch (const EAppError& e) {
         Dialogs::ShowMessage(windowTitle(), e.Message(), TMsgIcon::Error);
     } catch (const std::exception& e) {

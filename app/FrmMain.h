@@ -55,6 +55,7 @@ private:
     void BuildLayout();
     QWidget* BuildTopPanel();
     QWidget* BuildBottomPanel();
+    void FitBottomButtons();
 
     // Each concern of the window lives in a file of its own; these are the meeting points.
     // --- serial line (app/FrmMainPort.cpp)

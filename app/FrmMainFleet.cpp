@@ -68,7 +68,7 @@ TFleetTargets TFrmMain::FleetTargets()
 
 void TFrmMain::ConnectFleet()
 {
-    cbVerifyWrite = new QCheckBox(QStringLiteral("verify by reading back"), pnBtm);
+    cbVerifyWrite = new QCheckBox(QStringLiteral("verify writes"), pnBtm);
     cbVerifyWrite->setObjectName(QStringLiteral("cbVerifyWrite"));
     cbVerifyWrite->setChecked(true);
     InsertAfter(pnBtm, cbTipOnOK, cbVerifyWrite);

@@ -86,7 +86,7 @@ constexpr TProgramText Texts[] = {
     {"fence_import_refused", "Nothing was imported from \"%1\":"},
     {"fence_more_problems", "... and %1 more wrong lines."},
     {"fence_file_too_large", "\"%1\" is %2 bytes long: too large for a file of 64 fences."},
-    {"verify_check", "verify by reading back"},
+    {"verify_check", "verify writes"},
     {"verify_caption", "Verification"},
     {"verify_differs", "The tracker holds other values than were written:"},
     {"verify_row", "%1: written \"%2\", read back \"%3\""},
