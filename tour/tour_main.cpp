@@ -5,6 +5,7 @@
 #include "app/FrmMain.h"
 #include "app/WidgetDialogs.h"
 #include "core/DataFolder.h"
+#include "fleet/ProvisionWindow.h"
 #include "geo/GeoFencePage.h"
 #include "geo/MapGroup.h"
 #include "i18n/Language.h"
@@ -17,6 +18,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -225,6 +227,40 @@ void Tour(const TSimTracker& tracker, const QString& dataFolder)
         Fail(QStringLiteral("no map settings dialog"));
     }
     window->rgMap->WebBrowser()->page()->profile()->setUrlRequestInterceptor(nullptr);
+
+    // Batch configuration: the pages against the tracker, then one tracker provisioned.
+    ShowPage(*window, window->tsMain);
+    SetText(*window, "txtAlias", QStringLiteral("Van 13"));
+    SetText(*window, "txtTimeDifferent", QStringLiteral("480"));
+    Click(*window, "btnCompare");
+    if (QWidget* compare = window->findChild<QWidget*>(QStringLiteral("FrmCompare"))) {
+        Shoot(*window, QStringLiteral("13-compare"));
+        compare->close();
+    } else {
+        Fail(QStringLiteral("Compare showed no table"));
+    }
+    Click(*window, "btnProvision");
+    if (auto* provision = window->findChild<TProvisionWindow*>(QStringLiteral("FrmProvision"))) {
+        if (!saved.isEmpty())
+            provision->edtProvisionParams->setText(dataFolder + QStringLiteral("/param/") + saved.first());
+        auto* done = new QTimer;
+        QObject::connect(done, &QTimer::timeout, done, [&, done, provision] {
+            if (provision->lstProvisionReport->count() < 1)
+                return;
+            done->stop();
+            done->deleteLater();
+            Shoot(*window, QStringLiteral("14-provision"));
+            provision->btnProvisionStop->click();
+        });
+        done->start(100);
+        QTimer::singleShot(60000, provision->btnProvisionStop, &QPushButton::click); // never hang the tour
+        provision->btnProvisionStart->click();
+        if (provision->lstProvisionReport->count() < 1)
+            Fail(QStringLiteral("the provisioning run reported no tracker"));
+        provision->close();
+    } else {
+        Fail(QStringLiteral("no provisioning window"));
+    }
 
     // The console and the log.
     ShowPage(*window, window->tsAdvOperation);
