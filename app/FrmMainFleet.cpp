@@ -10,6 +10,8 @@
 #include "fleet/FleetTargets.h"
 #include "fleet/ProvisionWindow.h"
 #include "fleet/WriteVerifier.h"
+#include "geo/FenceEditPanel.h"
+#include "geo/GeoFencePage.h"
 #include "i18n/Language.h"
 #include "i18n/ProgramTexts.h"
 #include "params/AlarmPage.h"
@@ -87,12 +89,12 @@ void TFrmMain::ConnectFleet()
                                   QStringLiteral("0"));
     connect(cbVerifyWrite, &QCheckBox::clicked, this, &TFrmMain::cbVerifyWriteClick);
 
-    WriteVerifier = new TWriteVerifier(FleetTargets(), cbVerifyWrite, pgCtrl, cbTipOnOK, this);
-    for (QAbstractButton* write :
-         {static_cast<QAbstractButton*>(btnWriteAll), static_cast<QAbstractButton*>(MainSettings->btnCenterNumberSet),
-          static_cast<QAbstractButton*>(MainSettings->btnGprsSet), static_cast<QAbstractButton*>(MainSettings->btnWorkModeSet),
-          static_cast<QAbstractButton*>(MainSettings->btnVipCfgSet), static_cast<QAbstractButton*>(AlarmSetting->btnAlarmSet),
-          static_cast<QAbstractButton*>(gbTmpHotSpot->btnSelfHotSpotWrite)})
+    // Every Write, the fence writes among them, is verified from its own answers.
+    WriteVerifier = new TWriteVerifier(FleetTargets(), cbVerifyWrite, this);
+    for (QAbstractButton* write : std::initializer_list<QAbstractButton*>{
+             btnWriteAll, MainSettings->btnCenterNumberSet, MainSettings->btnGprsSet, MainSettings->btnWorkModeSet,
+             MainSettings->btnVipCfgSet, AlarmSetting->btnAlarmSet, gbTmpHotSpot->btnSelfHotSpotWrite,
+             GeoPage->btn_GeoSetAll, GeoPage->btn_GeoDisable, GeoPage->pnlGeoEdit->btnGeoSave})
         WriteVerifier->Attach(write);
 
     connect(btnCompare, &QPushButton::clicked, this, &TFrmMain::btnCompareClick);
@@ -125,7 +127,7 @@ void TFrmMain::cbVerifyWriteClick()
 void TFrmMain::btnCompareClick()
 {
     // Not a command button, so it stays enabled during an exchange: one that runs is left alone.
-    if (Queue().IsBusy() || WriteVerifier->Running())
+    if (Queue().IsBusy())
         return;
     try {
         CompareWithTracker(FleetTargets(), btnWriteAll);

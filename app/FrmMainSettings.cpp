@@ -1,6 +1,7 @@
 // The settings pages, the status panel and the answer dispatcher as the window wires them.
 #include "app/FrmMain.h"
 
+#include "fleet/WriteVerifier.h"
 #include "params/AlarmPage.h"
 #include "params/BulkOperations.h"
 #include "params/MainSettingsPage.h"
@@ -63,5 +64,9 @@ void TFrmMain::StopBatteryAnimation()
 
 void TFrmMain::DispatchResponse(const QByteArray& payload)
 {
-    Dispatcher->DispatchResponse(payload);
+    // Through the verifier once it is there: it compares the answers of a verified Write.
+    if (WriteVerifier)
+        WriteVerifier->DispatchResponse(payload);
+    else
+        Dispatcher->DispatchResponse(payload);
 }

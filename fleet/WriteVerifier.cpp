@@ -1,91 +1,97 @@
 #include "fleet/WriteVerifier.h"
 
-#include "core/AppError.h"
 #include "core/Dialogs.h"
-#include "fleet/ReadBack.h"
 #include "fleet/ShadowSettings.h"
-#include "i18n/Language.h"
+#include "fleet/WriteAnswers.h"
 #include "i18n/ProgramTexts.h"
 #include "params/ResponseDispatcher.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QEvent>
-#include <QTabWidget>
 
-TWriteVerifier::TWriteVerifier(const TFleetTargets& targets, QCheckBox* verifyBox, QTabWidget* pgCtrl,
-                               QCheckBox* tipBox, QObject* parent)
-    : QObject(parent), T(targets), FVerify(verifyBox), FPages(pgCtrl), FTip(tipBox)
+namespace {
+
+bool SameItem(const TCmdItem& a, const TCmdItem& b)
 {
-    // A close during a verification ends it: nothing more is sent, no box is shown.
-    if (T.Window)
-        T.Window->installEventFilter(this);
+    return a.CmdNo == b.CmdNo && a.RWFlag == b.RWFlag && a.IsTCmd == b.IsTCmd && a.ParamText == b.ParamText;
 }
 
-bool TWriteVerifier::eventFilter(QObject* watched, QEvent* event)
+} // namespace
+
+TWriteVerifier::TWriteVerifier(const TFleetTargets& targets, QCheckBox* verifyBox, QObject* parent)
+    : QObject(parent), T(targets), FVerify(verifyBox), FQuiet(std::make_unique<TQuietDispatcher>(targets))
 {
-    if (watched == T.Window && event->type() == QEvent::Close && FRunning)
-        FClosing = true;
-    return QObject::eventFilter(watched, event);
 }
+
+TWriteVerifier::~TWriteVerifier() = default;
 
 void TWriteVerifier::Attach(QAbstractButton* writeButton)
 {
     connect(writeButton, &QAbstractButton::clicked, this, &TWriteVerifier::AfterWriteClick);
 }
 
-void TWriteVerifier::AfterWriteClick()
+bool TWriteVerifier::Running() const
 {
-    try {
-        VerifyRunningWrite();
-    } catch (const EAppError& e) {
-        Dialogs::ShowMessage(Translate(QStringLiteral("Error")), e.Message(), TMsgIcon::Error);
-    } catch (const std::exception& e) {
-        Dialogs::ShowMessage(Translate(QStringLiteral("Error")), QString::fromLocal8Bit(e.what()), TMsgIcon::Error);
-    }
+    return InFlight() >= 0;
 }
 
-void TWriteVerifier::VerifyRunningWrite()
+void TWriteVerifier::AfterWriteClick()
 {
-    TCmdQueue& queue = *T.Dispatch.Queue;
-    // A refused Write queued nothing, or left its items unsent: nothing to verify.
-    if (!FVerify->isChecked() || FRunning || !queue.IsBusy() || !queue.HeadSent())
+    const TCmdQueue& queue = *T.Dispatch.Queue;
+    FWrites.clear();
+    FDifferences.clear();
+    // A refused Write queued nothing, or left its items unsent: nothing to verify. The answers
+    // of a Write that already ended (a tracker faster than this handler) were applied unverified.
+    if (!FVerify->isChecked() || !queue.IsBusy() || !queue.HeadSent())
         return;
-    const QList<TCmdItem> writes = queue.CmdQueue();
-    const QList<TSettingField> sent = FieldsWrittenBy(PageFields(*T.Dispatch.Main, *T.Dispatch.Alarm)
-                                                          << RadiusField(*T.Dispatch.HotSpot),
-                                                      writes);
-    FRunning = true;
-    FClosing = false;
-    const auto stopped = [this] { return FClosing; };
-    struct TRunningFlag {
-        bool& Flag;
-        ~TRunningFlag() { Flag = false; }
-    } running{FRunning};
+    for (const TCmdItem& item : queue.CmdQueue())
+        if (item.RWFlag == 1)
+            FWrites << item;
+    if (FWrites.size() != queue.Count())
+        FWrites.clear(); // reads left over by an earlier exchange lead: not a Write of its own
+}
 
-    TExchangeResult written;
-    {
-        // The writes' answers fill the pages as always; the tip waits for the read-back.
-        const TQuietDispatcher quiet(T);
-        const TDispatcherSwap swap(T, quiet.Dispatcher);
-        written = WaitForExchange(queue, stopped);
-    }
-    if (written != TExchangeResult::Answered)
-        return; // a silent tracker ends a Write silently, verified or not
-    const TReadBackOutcome outcome = ReadBackAndCompare(T, ReadRequestsFor(writes), sent, {}, stopped);
-    if (outcome.Result == TExchangeResult::Stopped)
+qsizetype TWriteVerifier::InFlight() const
+{
+    const TCmdQueue& queue = *T.Dispatch.Queue;
+    if (FWrites.isEmpty() || !queue.IsBusy() || !queue.HeadSent() || queue.Count() == 0 ||
+        queue.Count() > FWrites.size())
+        return -1;
+    const qsizetype at = FWrites.size() - queue.Count();
+    return SameItem(queue.CmdQueue().first(), FWrites[at]) ? at : -1;
+}
+
+QList<TSettingField> TWriteVerifier::Fields() const
+{
+    return PageFields(*T.Dispatch.Main, *T.Dispatch.Alarm) << RadiusField(*T.Dispatch.HotSpot);
+}
+
+void TWriteVerifier::DispatchResponse(const QByteArray& payload)
+{
+    TResponseDispatcher& window = **T.ActiveDispatcher;
+    const qsizetype at = payload.isEmpty() ? -1 : InFlight();
+    if (at < 0) {
+        FWrites.clear();
+        window.DispatchResponse(payload);
         return;
-    if (outcome.Result == TExchangeResult::NoAnswer) {
-        Dialogs::ShowMessage(Translate(QStringLiteral("Error")), TranslateText("verify_no_answer"), TMsgIcon::Error);
+    }
+    const TResponseHead head = ReadResponseHead(payload);
+    const TCmdItem write = FWrites[at];
+    // Only an answer to the write in flight tells what it wrote; another (a battery report)
+    // is applied as always.
+    if (head.HasTag && !head.IsStatus && head.CmdNo == write.CmdNo)
+        FDifferences << WriteAnswerDifferences(write, head.Fields, Fields());
+    const bool last = at == FWrites.size() - 1;
+    if (!last || FDifferences.isEmpty()) {
+        window.DispatchResponse(payload);
         return;
     }
-    if (!outcome.Differences.isEmpty()) {
-        Dialogs::ShowMessage(TranslateText("verify_caption"),
-                             TranslateText("verify_differs") + QLatin1Char('\n') + DifferenceLines(outcome.Differences),
-                             TMsgIcon::Warning);
-        return;
-    }
-    if (FPages->currentIndex() != TResponseDispatcher::ConsolePageIndex && FTip->isChecked())
-        Dialogs::ShowMessage(Translate(QStringLiteral("Message")), Translate(QStringLiteral("Operation success !")),
-                             TMsgIcon::Information);
+    // The last answer of a Write that differs: applied without the tip, then the box.
+    const QList<TFieldDifference> differences = FDifferences;
+    FQuiet->Dispatcher->DispatchResponse(payload); // raises when it cannot be applied: no box then
+    FWrites.clear();
+    FDifferences.clear();
+    Dialogs::ShowMessage(TranslateText("verify_caption"),
+                         TranslateText("verify_differs") + QLatin1Char('\n') + AnswerDifferenceLines(differences),
+                         TMsgIcon::Warning);
 }

@@ -1,38 +1,47 @@
 #pragma once
 
 #include "fleet/FleetTargets.h"
+#include "fleet/SettingFields.h"
 
+#include <QList>
 #include <QObject>
+#include <memory>
 
 class QAbstractButton;
 class QCheckBox;
-class QTabWidget;
+class TQuietDispatcher;
 
-// Verification after a Write: once the writes a Write button sent have all been answered, the
-// same settings are read back into a second page set and compared with what was sent. Any
-// difference shows in one box (field, value written, value read back); a clean read-back ends
-// with the usual success tip. With the verify box unchecked a Write runs exactly as before.
+// Verification after a Write: the tracker answers each write with what it now holds, and each
+// answer is compared with what its write sent. Nothing more goes on the wire: a Write sends
+// exactly its own commands, verified or not. When every answer agrees, the exchange ends as it
+// always does (the success tip when the tip box is checked); when one differs, the last answer
+// shows no tip but one box listing each field with the value written and the value answered.
+// With the verify box unchecked the answers are only applied.
 class TWriteVerifier : public QObject {
     Q_OBJECT
 public:
-    TWriteVerifier(const TFleetTargets& targets, QCheckBox* verifyBox, QTabWidget* pgCtrl, QCheckBox* tipBox,
-                   QObject* parent = nullptr);
+    TWriteVerifier(const TFleetTargets& targets, QCheckBox* verifyBox, QObject* parent = nullptr);
+    ~TWriteVerifier() override;
 
-    // Verifies what this button's own handler queued; connect after that handler.
+    // Verifies the writes this button's own handler queued; connect after that handler.
     void Attach(QAbstractButton* writeButton);
-    bool Running() const { return FRunning; }
+    // True while the answers of a Write are being compared.
+    bool Running() const;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Every answer of the window passes here: applied by the window's dispatcher, and compared
+    // first when it answers a verified write.
+    void DispatchResponse(const QByteArray& payload);
 
 private:
     void AfterWriteClick();
-    void VerifyRunningWrite();
+    // The position in the verified writes of the item the queue has in flight, or -1 when the
+    // queue no longer runs them (ended, cleared, or taken over by another request).
+    qsizetype InFlight() const;
+    QList<TSettingField> Fields() const;
 
     TFleetTargets T;
     QCheckBox* FVerify;
-    QTabWidget* FPages;
-    QCheckBox* FTip;
-    bool FRunning = false;
-    bool FClosing = false;
+    std::unique_ptr<TQuietDispatcher> FQuiet;
+    QList<TCmdItem> FWrites;               // empty when no Write is being verified
+    QList<TFieldDifference> FDifferences;  // found so far in its answers
 };

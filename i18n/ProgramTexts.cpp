@@ -90,6 +90,7 @@ constexpr TProgramText Texts[] = {
     {"verify_caption", "Verification"},
     {"verify_differs", "The tracker holds other values than were written:"},
     {"verify_row", "%1: written \"%2\", read back \"%3\""},
+    {"verify_row_answer", "%1: written \"%2\", answered \"%3\""},
     {"verify_fence", "Geo-fence %1"},
     {"verify_no_answer", "The tracker did not answer while its values were read back."},
     {"compare_button", "Compare"},
