@@ -106,6 +106,7 @@ private slots:
     void saveChangesTheTrackersFence();
     void disableEmptiesTheTrackersFenceAndHidesDrawings();
     void writeSelectedSendsTheLowerRowFirst();
+    void fenceWritesAreVerifiedFromTheirAnswers();
     void refusedAnswersLeaveTheExchangeToItsTimeOut();
     void saveRefusesBadFieldsAndSendsNothing();
     void drawnRectangleFillsTheEditor();
@@ -268,6 +269,31 @@ void TestGeoFenceWindow::writeSelectedSendsTheLowerRowFirst()
                                 "(P08,1,9,230.0000,4845.0000,245.0000,4830.0000,Nine)"}));
     QCOMPARE(sim->State().Fences[1].Name, QByteArray("Two"));
     QCOMPARE(sim->State().Fences[8], SimFence("230.0000", "4845.0000", "245.0000", "4830.0000", "Nine"));
+}
+
+void TestGeoFenceWindow::fenceWritesAreVerifiedFromTheirAnswers()
+{
+    QVERIFY(w->cbVerifyWrite->isChecked());
+    SetRecord(3, "Three", 2.5, 48.75, 2.75, 48.5);
+    SelectRows({2});
+    QTest::mouseClick(Page().btn_GeoSetAll, Qt::LeftButton);
+    QVERIFY(ExchangeDone());
+    QVERIFY2(messages.isEmpty(), messages.isEmpty() ? "" : qPrintable(messages[0].Text));
+
+    // A tracker that keeps its old fence answers it: one box naming the fence, nothing read.
+    TSimFaults ignore;
+    ignore.IgnoreWriteCmd = 8;
+    sim->SetFaults(ignore);
+    sim->ClearReceivedCommands();
+    SetRecord(3, "Gate", 2.5, 48.75, 2.75, 48.5);
+    SelectRows({2});
+    QTest::mouseClick(Page().btn_GeoSetAll, Qt::LeftButton);
+    QVERIFY(ExchangeDone());
+    QTRY_COMPARE(messages.size(), 1);
+    QCOMPARE(sim->ReceivedCommands(), QList<QByteArray>{"(P08,1,3,230.0000,4845.0000,245.0000,4830.0000,Gate)"});
+    QCOMPARE(messages[0].Text.split('\n').value(1),
+             QString("Geo-fence 3: written \"230.0000,4845.0000,245.0000,4830.0000,Gate\", "
+                     "answered \"230.0000,4845.0000,245.0000,4830.0000,Three\""));
 }
 
 void TestGeoFenceWindow::refusedAnswersLeaveTheExchangeToItsTimeOut()
