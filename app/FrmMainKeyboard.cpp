@@ -2,6 +2,7 @@
 // mouse (the arrows select rows, Enter opens the editor as a double click does).
 #include "app/FrmMain.h"
 
+#include "app/KeyFilters.h"
 #include "core/AppError.h"
 #include "core/Dialogs.h"
 #include "geo/GeoFencePage.h"
@@ -153,6 +154,8 @@ const QStringList& TFrmMain::TabOrderNames()
 
 void TFrmMain::InstallKeyboardNavigation()
 {
+    // Alt+letter is a button's shortcut from every field, and never typed into one.
+    KeepShortcutKeysOutOfFields();
     const auto applyTabOrder = [this] {
         QWidget* previous = nullptr;
         for (const QString& name : TabOrderNames()) {

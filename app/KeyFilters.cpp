@@ -1,9 +1,12 @@
 #include "app/KeyFilters.h"
 
+#include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPointer>
 #include <QWidget>
 
 namespace {
@@ -30,7 +33,7 @@ protected:
         if (event->type() != QEvent::KeyPress)
             return QObject::eventFilter(watched, event);
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->matches(QKeySequence::Paste))
+        if (key->matches(QKeySequence::Paste) || IsShortcutKey(key->modifiers()))
             return false;
         const QString text = key->text();
         if (text.isEmpty())
@@ -45,7 +48,58 @@ private:
     TKeyFilter FFilter;
 };
 
+// Drops the text of a shortcut key before a text field types it. The shortcut itself, when one
+// matches and is enabled, has run before the key is ever pressed into a field.
+class TShortcutKeyGuard : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Ctrl and Ctrl+Shift keys are never typed by Qt's fields; they are the fields' own
+        // bindings (Ctrl+V, Ctrl+A). Alt and Meta keys would be typed.
+        const Qt::KeyboardModifiers m = key->modifiers();
+        if (!IsShortcutKey(m) || (m & Qt::ControlModifier) || !IsTextField(watched))
+            return false;
+        const QString text = key->text();
+        return !text.isEmpty() && text.at(0).isPrint();
+    }
+
+private:
+    static bool IsTextField(QObject* o)
+    {
+        if (auto* edit = qobject_cast<QLineEdit*>(o))
+            return !edit->isReadOnly();
+        if (auto* combo = qobject_cast<QComboBox*>(o))
+            return combo->isEditable();
+        return qobject_cast<QAbstractSpinBox*>(o) != nullptr;
+    }
+};
+
 } // namespace
+
+bool IsShortcutKey(Qt::KeyboardModifiers modifiers)
+{
+    // Ctrl+Alt together is AltGr on some keyboards and systems: it types characters.
+    const Qt::KeyboardModifiers ctrlAlt = Qt::ControlModifier | Qt::AltModifier;
+    if ((modifiers & ctrlAlt) == ctrlAlt)
+        return false;
+    return modifiers & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier);
+}
+
+void KeepShortcutKeysOutOfFields()
+{
+    static QPointer<QObject> installed;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || (installed && installed->parent() == app))
+        return;
+    installed = new TShortcutKeyGuard(app);
+    app->installEventFilter(installed);
+}
 
 bool KeyFilterAccepts(TKeyFilter filter, QChar c)
 {

@@ -14,6 +14,41 @@ double DecimalOrZero(const QByteArray& text)
     return TryStrToFloat(QString::fromLatin1(text), v) ? v : 0.0;
 }
 
+// The whole ten-thousandths of a minute of a magnitude that is exactly what ParseCoord reads from
+// some four-digit minute text (the text's degrees rounded to six decimals), or -1. Six decimals
+// of a degree are finer than a ten-thousandth of a minute, so no two texts read as one value.
+long long MinuteUnitsOfParsedText(double magnitude)
+{
+    constexpr double MaxDegrees = 1e9; // far beyond any coordinate; keeps the integers exact
+    if (!(magnitude < MaxDegrees))
+        return -1;
+    const double micro = magnitude * 1e6;
+    const long long m = std::llround(micro);
+    // ParseCoord's results sit on the six-decimal grid, give or take the float's last bits.
+    if (std::fabs(micro - double(m)) > 1e-6)
+        return -1;
+    // A text of N ten-thousandths of a minute is 5N/3 millionths of a degree; ParseCoord rounds
+    // that to a whole millionth (a third or two thirds over, never a half).
+    const long long n0 = std::llround(double(m) * 0.6);
+    for (long long n = n0 - 1; n <= n0 + 1; ++n)
+        if (n >= 0 && (5 * n + 1) / 3 == m)
+            return n;
+    return -1;
+}
+
+QByteArray CoordText(bool negative, double degrees, int minutes, int fraction)
+{
+    QByteArray text;
+    if (negative)
+        text += '-';
+    // The degrees may exceed any integer type for absurd input; print the whole float instead.
+    text += std::isfinite(degrees) ? QLocale::c().toString(degrees, 'f', 0).toLatin1() : QByteArray("0");
+    text += QByteArray::number(minutes).rightJustified(2, '0');
+    text += '.';
+    text += QByteArray::number(fraction).rightJustified(4, '0');
+    return text;
+}
+
 } // namespace
 
 QByteArray FormatCoord(double value)
@@ -23,6 +58,12 @@ QByteArray FormatCoord(double value)
     if (std::isnan(value))
         value = 0;
     const double a = std::fabs(value);
+    // A value read from a coordinate text goes back as that very text: writing a fence that was
+    // read (or shown in the editor and saved unchanged) never moves it by a last digit.
+    if (const long long units = MinuteUnitsOfParsedText(a); units >= 0) {
+        const long long perDegree = 60 * 10000;
+        return CoordText(value < 0, double(units / perDegree), int(units % perDegree / 10000), int(units % 10000));
+    }
     const double D = std::trunc(a);
     double M = 0, T = 0;
     if (std::isfinite(a)) {
@@ -32,15 +73,7 @@ QByteArray FormatCoord(double value)
         const double t = (m - M) * 10000;
         T = std::trunc(t);
     }
-    QByteArray text;
-    if (value < 0)
-        text += '-';
-    // The degrees may exceed any integer type for absurd input; print the whole float instead.
-    text += std::isfinite(D) ? QLocale::c().toString(D, 'f', 0).toLatin1() : QByteArray("0");
-    text += QByteArray::number(int(M)).rightJustified(2, '0');
-    text += '.';
-    text += QByteArray::number(int(T)).rightJustified(4, '0');
-    return text;
+    return CoordText(value < 0, D, int(M), int(T));
 }
 
 double ParseCoord(const QByteArray& text)

@@ -23,6 +23,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -249,6 +250,15 @@ bool TGeoFencePage::CheckEditorFields()
         double v = 0;
         if (!TryStrToFloat(TrimText(field->text()), v))
             return refuse(field, TranslateText("refuse_not_number").arg(FieldName(pnlGeoEdit->LabelOf(field))));
+    }
+    // A corner off the globe would be written as such ("20000.0000") and drawn across the map.
+    for (QLineEdit* field : pnlGeoEdit->CornerFields()) {
+        double v = 0;
+        TryStrToFloat(TrimText(field->text()), v);
+        const bool latitude = field == pnlGeoEdit->txtGeofenceLTLatitude || field == pnlGeoEdit->txtGeofenceRBLatitude;
+        if (std::fabs(v) > (latitude ? 90.0 : 180.0))
+            return refuse(field, TranslateText(latitude ? "refuse_latitude_range" : "refuse_longitude_range")
+                                     .arg(FieldName(pnlGeoEdit->LabelOf(field)), TrimText(field->text())));
     }
     // A frame carries at most 255 bytes of command text; a corner of absurd size would not fit.
     TGeoFence probe = EditorFence();

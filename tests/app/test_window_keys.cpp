@@ -5,6 +5,8 @@
 #include "app/FrmMain.h"
 #include "core/DataFolder.h"
 #include "core/Dialogs.h"
+#include "geo/FenceEditPanel.h"
+#include "geo/GeoFencePage.h"
 #include "params/StatusPanel.h"
 #include "sim/SimTracker.h"
 
@@ -17,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -33,6 +36,11 @@ class TestWindowKeys : public QObject {
     {
         for (QChar c : text)
             QTest::keyClick(window.windowHandle(), c.toLatin1());
+    }
+
+    static bool TabOrderNamesContain(const QWidget* field)
+    {
+        return TFrmMain::TabOrderNames().contains(field->objectName());
     }
 
     // Focuses a field on whatever page holds it.
@@ -110,6 +118,70 @@ private slots:
         QTest::keyClick(w.windowHandle(), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(w.ed_MapLat->text(), QStringLiteral("1.5"));
         QVERIFY(messages.isEmpty());
+    }
+
+    // Alt+letter is the window's shortcut whichever field has the focus: the field types
+    // nothing and the button's action starts. Ctrl+letter is never typed either.
+    void altShortcutsWorkFromEveryField()
+    {
+        TFrmMain w;
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.lblIDMouseDown(Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier); // every field shown
+        // The bulk buttons take their shortcuts only while enabled; with the port closed their
+        // action ends at once (the box it shows is caught).
+        w.SetCommandButtonsEnabled(true);
+        QSignalSpy writeAll(w.btnWriteAll, &QPushButton::clicked);
+        QSignalSpy readAll(w.btnReadAll, &QPushButton::clicked);
+        QSignalSpy factory(w.btnDefault, &QPushButton::clicked);
+        // The fence editor's fields too (shown as Edit shows it; Edit itself needs a map).
+        w.pgCtrl->setCurrentWidget(w.tsGeo);
+        w.GeoPage->pnlGeoEdit->show();
+        QVERIFY(w.GeoPage->pnlGeoEdit->isVisible());
+        int fields = 0;
+        for (QLineEdit* edit : w.findChildren<QLineEdit*>()) {
+            // Read-only and hidden fields take no typing.
+            QWidget* field = edit;
+            if (auto* combo = qobject_cast<QComboBox*>(edit->parentWidget()); combo && combo->lineEdit() == edit)
+                field = combo;
+            if (edit->isReadOnly() || !field->isEnabled() || !TabOrderNamesContain(field))
+                continue;
+            for (int i = 0; i < w.pgCtrl->count(); ++i)
+                if (w.pgCtrl->widget(i)->isAncestorOf(field))
+                    w.pgCtrl->setCurrentIndex(i);
+            if (!field->isVisible())
+                continue;
+            ++fields;
+            QVERIFY2(Focus(w, field), qPrintable(field->objectName()));
+            edit->setText(QStringLiteral("12"));
+            const int writes = int(writeAll.count()), reads = int(readAll.count()), defaults = int(factory.count());
+            QTest::keyClick(w.windowHandle(), Qt::Key_W, Qt::AltModifier);
+            QVERIFY2(QTest::qWaitFor([&] { return writeAll.count() == writes + 1; }, 2000),
+                     qPrintable(field->objectName() + ": Alt+W did not start Write All"));
+            QTest::keyClick(w.windowHandle(), Qt::Key_A, Qt::AltModifier);
+            QVERIFY2(QTest::qWaitFor([&] { return readAll.count() == reads + 1; }, 2000),
+                     qPrintable(field->objectName() + ": Alt+A did not start Read All"));
+            w.SetCommandButtonsEnabled(true);
+            QTest::keyClick(w.windowHandle(), Qt::Key_D, Qt::AltModifier);
+            QVERIFY2(QTest::qWaitFor([&] { return factory.count() == defaults + 1; }, 2000),
+                     qPrintable(field->objectName() + ": Alt+D did not start Factory Default"));
+            // While an exchange runs (the buttons disabled) the same keys start nothing and type
+            // nothing, and neither does Ctrl with a letter or Alt with a digit.
+            w.SetCommandButtonsEnabled(false);
+            QTest::keyClick(w.windowHandle(), Qt::Key_W, Qt::AltModifier);
+            QTest::keyClick(w.windowHandle(), Qt::Key_1, Qt::AltModifier);
+            QTest::keyClick(w.windowHandle(), Qt::Key_J, Qt::ControlModifier);
+            QTest::qWait(50);
+            QCOMPARE(writeAll.count(), writes + 1);
+            QVERIFY2(edit->text() == QStringLiteral("12"),
+                     qPrintable(field->objectName() + " now holds \"" + edit->text() + "\""));
+            // Keys without Alt still type.
+            QTest::keyClick(w.windowHandle(), Qt::Key_3);
+            QVERIFY2(edit->text() == QStringLiteral("123"), qPrintable(field->objectName()));
+            w.SetCommandButtonsEnabled(true);
+        }
+        QVERIFY2(fields >= 25, qPrintable(QString::number(fields)));
     }
 
     void idLabelShowsAndHidesTheAdvancedControls()

@@ -14,6 +14,7 @@ private slots:
     void parseCoord_data();
     void parseCoord();
     void roundTripStaysWithinTruncationAndRounding();
+    void everyMinuteTextComesBackUnchanged();
     void parseCoordRoundsHalvesAwayFromZero();
     void oddInputNeverBreaks();
     void shortDecimal_data();
@@ -25,7 +26,8 @@ void TestCoordText::formatCoord_data()
     QTest::addColumn<double>("value");
     QTest::addColumn<QByteArray>("text");
     QTest::newRow("latitude with two degree digits") << 22.917922 << QByteArray("2255.0753");
-    QTest::newRow("longitude with three degree digits") << 113.945618 << QByteArray("11356.7370");
+    QTest::newRow("longitude with three degree digits") << 113.9456175 << QByteArray("11356.7370");
+    QTest::newRow("113.945618 is the reading of 11356.7371") << 113.945618 << QByteArray("11356.7371");
     QTest::newRow("negative latitude") << -33.8688 << QByteArray("-3352.1280");
     QTest::newRow("half a degree keeps one degree digit") << 0.5 << QByteArray("030.0000");
     QTest::newRow("single degree digit, no leading zero") << 5.25 << QByteArray("515.0000");
@@ -35,8 +37,14 @@ void TestCoordText::formatCoord_data()
     QTest::newRow("the date line") << 180.0 << QByteArray("18000.0000");
     QTest::newRow("just short of the date line, west") << -179.999999 << QByteArray("-17959.9999");
     QTest::newRow("a millionth below zero keeps its sign") << -0.000001 << QByteArray("-000.0000");
-    QTest::newRow("binary float truncates 10.1 one digit low") << 10.1 << QByteArray("1005.9999");
-    QTest::newRow("binary float truncates 45.05 one digit low") << 45.05 << QByteArray("4502.9999");
+    // 10.1 and 45.05 are what "1006.0000" and "4503.0000" read as: they go back as those texts
+    // (the float's truncation gave "1005.9999" and "4502.9999", a fence drifting at every write).
+    QTest::newRow("10.1 is the reading of 1006.0000") << 10.1 << QByteArray("1006.0000");
+    QTest::newRow("45.05 is the reading of 4503.0000") << 45.05 << QByteArray("4503.0000");
+    QTest::newRow("as ParseCoord gives 52.52") << ParseCoord("5231.2000") << QByteArray("5231.2000");
+    QTest::newRow("six decimals no text reads as are truncated") << 114.123456 << QByteArray("11407.4073");
+    QTest::newRow("seven decimals are truncated") << 22.9179224 << QByteArray("2255.0753");
+    QTest::newRow("a map coordinate is truncated") << 52.5199999999 << QByteArray("5231.1999");
     QTest::newRow("minutes are truncated, not rounded") << 22.99999999 << QByteArray("2259.9999");
 }
 
@@ -98,6 +106,48 @@ void TestCoordText::roundTripStaysWithinTruncationAndRounding()
     QVERIFY(worst > 0.0000015);
     for (double v : {-180.0, 180.0, 0.0, -90.0, 90.0})
         QVERIFY(std::fabs(ParseCoord(FormatCoord(v)) - v) < 0.0000022);
+}
+
+void TestCoordText::everyMinuteTextComesBackUnchanged()
+{
+    // Text -> degrees -> text is the identity for four-decimal minute texts over the whole
+    // range, both signs: every degree and minute, a spread of fractions (with both ends), and
+    // every fraction for a few degrees. Reading and writing a fence never moves it.
+    QList<int> fractions = {0, 1, 2, 3, 4999, 5000, 5001, 9997, 9998, 9999};
+    for (int f = 5; f < 10000; f += 37)
+        fractions << f;
+    const auto check = [](int degrees, int minutes, int fraction, bool negative) -> QByteArray {
+        QByteArray text = negative ? "-" : "";
+        text += QByteArray::number(degrees) + QByteArray::number(minutes).rightJustified(2, '0') + '.' +
+                QByteArray::number(fraction).rightJustified(4, '0');
+        const QByteArray back = FormatCoord(ParseCoord(text));
+        return back == text ? QByteArray() : text + " came back as " + back;
+    };
+    int checked = 0;
+    for (int degrees = 0; degrees <= 180; ++degrees)
+        for (int minutes = 0; minutes < (degrees == 180 ? 1 : 60); ++minutes)
+            for (int fraction : fractions)
+                for (bool negative : {false, true}) {
+                    // Nothing past the date line; and "-000.0000" is zero, which has no sign.
+                    if ((degrees == 180 && fraction != 0) || (negative && degrees + minutes + fraction == 0))
+                        continue;
+                    const QByteArray wrong = check(degrees, minutes, fraction, negative);
+                    QVERIFY2(wrong.isEmpty(), wrong.constData());
+                    ++checked;
+                }
+    for (int degrees : {0, 22, 52, 89, 90, 113, 179})
+        for (int minutes : {0, 31, 59})
+            for (int fraction = 0; fraction < 10000; ++fraction) {
+                const QByteArray wrong = check(degrees, minutes, fraction, fraction % 2 == 1 && degrees + minutes > 0);
+                QVERIFY2(wrong.isEmpty(), wrong.constData());
+                ++checked;
+            }
+    QVERIFY(checked > 2000000);
+    // Written, read back and written again: the same text each time.
+    QByteArray text = "5231.2000";
+    for (int i = 0; i < 5; ++i)
+        text = FormatCoord(ParseCoord(text));
+    QCOMPARE(text, QByteArray("5231.2000"));
 }
 
 void TestCoordText::parseCoordRoundsHalvesAwayFromZero()

@@ -75,7 +75,8 @@ void TestGeoFenceCommands::requestTexts()
     QCOMPARE(BuildCmdText(GeoFenceCmdNo, 0, false, ReadFenceParamText(1)), QByteArray("(P08,0,1)"));
     QCOMPARE(BuildCmdText(GeoFenceCmdNo, 0, false, ReadFenceParamText(64)), QByteArray("(P08,0,64)"));
     QCOMPARE(BuildCmdText(GeoFenceCmdNo, 1, false, WriteFenceParamText(Depot())),
-             QByteArray("(P08,1,7,11356.7370,2255.0753,11400.0000,2230.0000,Depot)"));
+             // 113.945618 is what "11356.7371" reads as, and goes back as that text.
+             QByteArray("(P08,1,7,11356.7371,2255.0753,11400.0000,2230.0000,Depot)"));
     QCOMPARE(BuildCmdText(GeoFenceCmdNo, 1, false, DisableFenceParamText(7)), QByteArray("(P08,1,7,0,0,0,0,)"));
     QCOMPARE(BuildCmdText(GeoFenceCmdNo, 1, false, DisableFenceParamText(5)), QByteArray("(P08,1,5,0,0,0,0,)"));
 
@@ -84,7 +85,7 @@ void TestGeoFenceCommands::requestTexts()
     QCOMPARE(WriteFenceParamText(empty), QByteArray(",64,000.0000,000.0000,000.0000,000.0000,"));
     TGeoFence south = Depot();
     south.LTLatitude = -33.8688;
-    QCOMPARE(WriteFenceParamText(south), QByteArray(",7,11356.7370,-3352.1280,11400.0000,2230.0000,Depot"));
+    QCOMPARE(WriteFenceParamText(south), QByteArray(",7,11356.7371,-3352.1280,11400.0000,2230.0000,Depot"));
 }
 
 void TestGeoFenceCommands::answerFillsItsFence()

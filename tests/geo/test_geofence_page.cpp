@@ -73,6 +73,7 @@ private slots:
     void saveRefusesACornerThatIsNotANumber();
     void saveRefusesANameThatWouldBreakTheCommand_data();
     void saveRefusesANameThatWouldBreakTheCommand();
+    void saveRefusesCornersOffTheGlobeAndNeverMovesAReadFence();
     void closeLeavesTheRecordAlone();
     void disableSendsZeroCornersAndHidesFences();
     void writeSelectedSendsRowsInListOrder();
@@ -333,7 +334,7 @@ void TestGeoFencePage::saveWritesTheTypedValues()
     Panel().txtGeofenceRBLatitude->setText(QStringLiteral("+22.5"));
     QTest::mouseClick(Panel().btnGeoSave, Qt::LeftButton);
     QCOMPARE(map.Calls, QStringList{"leave"});
-    QCOMPARE(channel.Texts(), QList<QByteArray>{"(P08,1,7,11356.7370,-3352.1280,11400.0000,2230.0000,Depot)"});
+    QCOMPARE(channel.Texts(), QList<QByteArray>{"(P08,1,7,11356.7371,-3352.1280,11400.0000,2230.0000,Depot)"});
     QCOMPARE(host.Total, 1);
     // The record changes at once, before any answer.
     QCOMPARE(fences[6].FenceName, QByteArray("Depot"));
@@ -342,6 +343,65 @@ void TestGeoFencePage::saveWritesTheTypedValues()
     QVERIFY(!Panel().isVisible());
     QVERIFY(page->vtList->isEnabled());
     QVERIFY(messages.isEmpty());
+}
+
+void TestGeoFencePage::saveRefusesCornersOffTheGlobeAndNeverMovesAReadFence()
+{
+    // A fence read from the tracker, opened in the editor and saved unchanged, its answer read
+    // again: the same texts go out every time.
+    QByteArray corners = "11356.7371,5231.1999,11400.0000,-3352.1280";
+    for (int round = 0; round < 4; ++round) {
+        queue->AppendReceived(Answer("7," + corners + ",Depot"));
+        SelectRows({6});
+        page->btn_GeoEditClick();
+        channel.Written.clear();
+        QTest::mouseClick(Panel().btnGeoSave, Qt::LeftButton);
+        QCOMPARE(channel.Texts(), QList<QByteArray>{"(P08,1,7," + corners + ",Depot)"});
+        queue->AbortCmdQueue();
+    }
+
+    // Corners off the globe are refused with a box naming the field, and nothing is sent.
+    const struct {
+        const char* Field;
+        const char* Text;
+        const char* Named;
+    } refused[] = {
+        {"txtGeofenceLTLongitude", "200", "Left Top Longitude"},
+        {"txtGeofenceRBLongitude", "-180.000001", "Right Bottom Longitude"},
+        {"txtGeofenceLTLatitude", "90.5", "Left Top Latitude"},
+        {"txtGeofenceRBLatitude", "-91", "Right Bottom Latitude"},
+    };
+    for (const auto& r : refused) {
+        SetFence(7, "Depot", 113.945617, 22.917922, 114, 22.5);
+        SelectRows({6});
+        page->btn_GeoEditClick();
+        messages.clear();
+        channel.Written.clear();
+        auto* field = Panel().findChild<QLineEdit*>(r.Field);
+        field->setText(QString::fromLatin1(r.Text));
+        QTest::mouseClick(Panel().btnGeoSave, Qt::LeftButton);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].Text.contains(QLatin1String(r.Named)) && messages[0].Text.contains(QLatin1String(r.Text)),
+                 qPrintable(messages[0].Text));
+        QCOMPARE(messages[0].Icon, TMsgIcon::Error);
+        QVERIFY(channel.Written.isEmpty());
+        QCOMPARE(fences[6].LTLongitude, 113.945617); // the record keeps its values
+        QVERIFY(Panel().isVisible());
+        page->btn_CloseClick();
+    }
+    // The edges themselves are corners.
+    SetFence(7, "Edge", 1, 2, 3, 4);
+    SelectRows({6});
+    page->btn_GeoEditClick();
+    messages.clear();
+    channel.Written.clear();
+    Panel().txtGeofenceLTLongitude->setText(QStringLiteral("-180"));
+    Panel().txtGeofenceLTLatitude->setText(QStringLiteral("90"));
+    Panel().txtGeofenceRBLongitude->setText(QStringLiteral("180"));
+    Panel().txtGeofenceRBLatitude->setText(QStringLiteral("-90"));
+    QTest::mouseClick(Panel().btnGeoSave, Qt::LeftButton);
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.value(0).Text));
+    QCOMPARE(channel.Texts(), QList<QByteArray>{"(P08,1,7,-18000.0000,9000.0000,18000.0000,-9000.0000,Edge)"});
 }
 
 void TestGeoFencePage::saveRefusesACornerThatIsNotANumber_data()
@@ -470,7 +530,7 @@ void TestGeoFencePage::writeSelectedSendsRowsInListOrder()
     QTest::mouseClick(page->btn_GeoSetAll, Qt::LeftButton);
     QCOMPARE(map.Calls, QStringList{"leave"});
     QCOMPARE(host.Total, 2);
-    QCOMPARE(channel.Texts(), QList<QByteArray>{"(P08,1,2,11356.7370,2255.0753,11400.0000,2230.0000,Two)"});
+    QCOMPARE(channel.Texts(), QList<QByteArray>{"(P08,1,2,11356.7371,2255.0753,11400.0000,2230.0000,Two)"});
     queue->AppendReceived(Answer("2,11356.7370,2255.0753,11400.0000,2230.0000,Two"));
     QCOMPARE(channel.Texts().value(1), QByteArray("(P08,1,9,-030.0000,515.0000,000.0000,000.0000,Nine)"));
 
