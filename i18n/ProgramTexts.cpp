@@ -13,6 +13,9 @@ constexpr TProgramText Texts[] = {
     {"refuse_separator", "The value of \"%1\" must not contain \",\", \"(\", \")\" or \"!\"."},
     {"refuse_long_value", "The value of \"%1\" is too long: the command would be %2 bytes, at most %3 can be sent."},
     {"refuse_not_number", "%1 is not a number."},
+    {"refuse_unsendable", "The value of \"%1\" holds a character that cannot be sent to the tracker."},
+    {"refuse_latitude_range", "%1 must be a latitude from -90 to 90, not %2."},
+    {"refuse_longitude_range", "%1 must be a longitude from -180 to 180, not %2."},
     // Parameter files.
     {"params_saved", "Parameters saved to"},
     {"params_loaded", "Parameters loaded from"},
@@ -27,6 +30,13 @@ constexpr TProgramText Texts[] = {
     {"port_hint_busy", "Another program holds the port. Close it, then open the port again."},
     {"port_hint_busy_named", "Another program holds the port: %1. Close it, then open the port again."},
     {"port_holder", "%1 (process %2)"},
+    // The second line of the box of a port that did not open: the device and the system's reason.
+    {"port_open_reason", "%1: %2"},
+    {"port_reason_missing", "No such file or directory"},
+    {"port_reason_denied", "Permission denied"},
+    {"port_reason_busy", "Device or resource busy"},
+    // Tooltip of a status value shown after the port closed.
+    {"status_stale", "%1 (from the last tracker, read before the port was closed)"},
     // Console.
     {"console_not_sent", "Not sent: %1"},
     // Start-up.
