@@ -8,7 +8,7 @@ include(GNUInstallDirs)
 
 set(TOVRIK_SHARE_DIR ${CMAKE_INSTALL_DATADIR}/tovrik-assistant)
 
-install(TARGETS tovrik-assistant RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS tovrik-assistant tovrik-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET tovrik-sim)
   install(TARGETS tovrik-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()

@@ -1,0 +1,112 @@
+// tovrik-cli: the window's operations on a tracker from the command line, without any display.
+#include "cli/CliCommands.h"
+#include "core/DataFolder.h"
+#include "core/Version.h"
+
+#include <QDir>
+#include <QCoreApplication>
+#include <QStringList>
+#include <cstdio>
+
+namespace {
+
+const char* const Usage =
+    "Usage: tovrik-cli <command> [options]\n"
+    "\n"
+    "Commands:\n"
+    "  detect --port P                 prints the tracker's identifier and firmware\n"
+    "  read --port P -o FILE.cfg       reads every setting into a parameter file, as Save writes it\n"
+    "  write FILE.cfg --port P         writes the file's settings (Write All), reads them back, verifies\n"
+    "  verify FILE.cfg --port P        compares the tracker with the file and prints each differing field\n"
+    "\n"
+    "Options:\n"
+    "  --port P    a port number of the settings file's \"ports\" section, or a device path\n"
+    "  --json      one JSON object per line (events: port, tracker, step, problem, result)\n"
+    "  --data-folder F   the folder of the settings file (its \"ports\" section numbers the ports)\n"
+    "  --help      this text; `tovrik-cli <command> --help` for one command\n"
+    "\n"
+    "Exit codes: 0 done and verified, 1 a value differs, 2 usage error, file error or refused value,\n"
+    "3 no tracker answered (or the port could not be opened), 4 the tracker stopped answering after\n"
+    "it had answered.\n";
+
+int UsageError(const QString& text)
+{
+    std::fprintf(stderr, "tovrik-cli: %s\n%s", text.toLocal8Bit().constData(), Usage);
+    return CliExitUsage;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tovrik-assistant"));
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
+        std::printf("%s", Usage);
+        return args.isEmpty() ? CliExitUsage : CliExitPassed;
+    }
+    if (args.first() == QLatin1String("--version")) {
+        std::printf("tovrik-cli %s\n", GetVersionText().toLocal8Bit().constData());
+        return CliExitPassed;
+    }
+    QString command;
+    TCliOptions options;
+    bool json = false;
+    QStringList positional;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const auto value = [&](QString& into) {
+            if (i + 1 >= args.size())
+                return false;
+            into = args[++i];
+            return true;
+        };
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            std::printf("%s", Usage);
+            return CliExitPassed;
+        } else if (a == QLatin1String("--json")) {
+            json = true;
+        } else if (a == QLatin1String("--port")) {
+            if (!value(options.Port))
+                return UsageError(QStringLiteral("--port needs a value"));
+        } else if (a == QLatin1String("--data-folder")) {
+            QString folder;
+            if (!value(folder))
+                return UsageError(QStringLiteral("--data-folder needs a folder"));
+            SetAppDataFolder(QDir(folder).absolutePath());
+        } else if (a == QLatin1String("-o") || a == QLatin1String("--output")) {
+            if (!value(options.OutFile))
+                return UsageError(QStringLiteral("-o needs a file"));
+        } else if (a.startsWith(QLatin1Char('-'))) {
+            return UsageError(QStringLiteral("unknown option %1").arg(a));
+        } else if (command.isEmpty()) {
+            command = a;
+        } else {
+            positional << a;
+        }
+    }
+    const TCliOutput out(json);
+    if (command.isEmpty())
+        return UsageError(QStringLiteral("no command given"));
+    if (options.Port.isEmpty())
+        return UsageError(QStringLiteral("%1 needs --port").arg(command));
+    const bool takesFile = command == QLatin1String("write") || command == QLatin1String("verify");
+    if (positional.size() != (takesFile ? 1 : 0))
+        return UsageError(takesFile ? QStringLiteral("%1 takes one parameter file").arg(command)
+                                    : QStringLiteral("%1 takes no file").arg(command));
+    if (takesFile)
+        options.ParamsFile = positional.first();
+    if (command == QLatin1String("detect"))
+        return CliDetect(options, out);
+    if (command == QLatin1String("read")) {
+        if (options.OutFile.isEmpty())
+            return UsageError(QStringLiteral("read needs -o FILE.cfg"));
+        return CliRead(options, out);
+    }
+    if (command == QLatin1String("write"))
+        return CliWrite(options, out);
+    if (command == QLatin1String("verify"))
+        return CliVerify(options, out);
+    return UsageError(QStringLiteral("unknown command %1").arg(command));
+}

@@ -1,0 +1,337 @@
+#include "params/TrackerSettings.h"
+
+#include "core/AppError.h"
+#include "core/Numbers.h"
+#include "geo/CoordText.h"
+#include "geo/FenceCommands.h"
+#include "i18n/Language.h"
+#include "i18n/ProgramTexts.h"
+#include "params/ParamChecks.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int32_t AuthCount = 5;
+constexpr int32_t AlarmCount = 5;
+constexpr int32_t AlarmItemCount = 4;     // All Close, GPRS, SMS, All Open
+constexpr int32_t KeepAliveMin = 30;      // the spin edit's range
+constexpr int32_t KeepAliveMax = 7200;
+constexpr int32_t KeepAliveOffValue = 300; // shown while keep-alive is off
+
+QList<TSettingDef> MakeDefs()
+{
+    return {
+        {"alias", 17, 0, 2, "BasicInfo_AnotherName", 13, "Another Name:"},
+        {"low_battery", 10, 0, 2, "BasicInfo_LowBattery", 21, "Low Battery:"},
+        {"time_difference", 12, 0, 2, "BasicInfo_TimeDiff", 22, "Time difference:"},
+        {"gprs_ip", 5, 0, 2, "GPRS_IPAdd", 27, "IP address:"},
+        {"gprs_port", 5, 0, 3, "GPRS_Port", 28, "Port:"},
+        {"gprs_apn", 5, 0, 4, "GPRS_APN", 29, "APN:"},
+        {"gprs_user", 5, 0, 5, "GPRS_User", 30, "APN User:"},
+        {"gprs_password", 5, 0, 6, "GPRS_Pass", 31, "APN Pass:"},
+        {"upload_interval", 4, 0, 2, "", 47, "Interval:"},
+        {"upload_mode", 4, 0, 3, "DataUpLoad_Mode", 46, "Mode"},
+        {"strategy", 7, 0, 2, "DataUpLoad_Moving", 41, "Data Uploading"},
+        {"keep_alive", 18, 0, 2, ParamsKeys::KeepAliveSeconds, 43, "Keep alive"},
+        {"auth_1", 11, 1, 3, "AuthNumber_VIP1", 49, "VIP && Center Number 1:"},
+        {"auth_2", 11, 2, 3, "AuthNumber_VIP2", 50, "VIP Number 2:"},
+        {"auth_3", 11, 3, 3, "AuthNumber_VIP3", 51, "VIP Number 3:"},
+        {"auth_4", 11, 4, 3, "AuthNumber_VIP4", 52, "VIP Number 4:"},
+        {"auth_5", 11, 5, 3, "AuthNumber_VIP5", 53, "VIP Number 5:"},
+        {"alarm_1", 22, 0, 2, "Alarm_Params", 32, "In GeoFence"},
+        {"alarm_2", 22, 0, 3, "Alarm_Params", 33, "Out GeoFence"},
+        {"alarm_3", 22, 0, 4, "Alarm_Params", 34, "Self Hot Spot"},
+        {"alarm_4", 22, 0, 5, "Alarm_Params", 35, "Low Battery"},
+        {"alarm_5", 22, 0, 6, "Alarm_Params", 36, "SOS"},
+        {"gsensor", 31, 0, 2, "BasicInfo_GSensorParams", 101, "G-sensor parameter:"},
+        {"radius", 9, 0, 2, "", 55, "Radius(meter):"},
+    };
+}
+
+QString Key(const char* name) { return QString::fromLatin1(name); }
+QString AuthKey(int k) { return QStringLiteral("auth_%1").arg(k); }
+QString AlarmKey(int p) { return QStringLiteral("alarm_%1").arg(p); }
+
+// A value as its write carries it: trimmed, an integer as its number, an empty authorization
+// number as "0".
+QString WireForm(const QString& key, const QString& text)
+{
+    const QString trimmed = TrimText(text);
+    int32_t v = 0;
+    if (TryStrToInt(trimmed, v))
+        return QString::number(v);
+    if (trimmed.isEmpty() && key.startsWith(QLatin1String("auth_")))
+        return QStringLiteral("0");
+    return trimmed;
+}
+
+QString Field(const TResponseFields& fields, int index)
+{
+    if (index >= fields.size())
+        throw EAppError(QStringLiteral("The answer has no field %1.").arg(index));
+    return FieldText(fields[index]);
+}
+
+TCmdItem Write(int32_t cmd, const QByteArray& params) { return TCmdItem{cmd, 1, params, 0}; }
+
+} // namespace
+
+const QList<TSettingDef>& SettingDefs()
+{
+    static const QList<TSettingDef> defs = MakeDefs();
+    return defs;
+}
+
+QString SettingName(const TSettingDef& def)
+{
+    QString name = TrimText(Translate(QString::fromLatin1(def.Caption)));
+    name.replace(QStringLiteral("&&"), QStringLiteral("&"));
+    if (name.endsWith(QLatin1Char(':')) || name.endsWith(QChar(0xFF1A)))
+        name.chop(1);
+    return name;
+}
+
+const TSettingDef* FindSettingDef(const QString& key)
+{
+    for (const TSettingDef& d : SettingDefs())
+        if (key == QLatin1String(d.Key))
+            return &d;
+    return nullptr;
+}
+
+TTrackerSettings::TTrackerSettings()
+{
+    // A new window's pages.
+    FValues = {{"alias", ""},           {"low_battery", "20"},  {"time_difference", "-60"}, {"gprs_ip", "0.0.0.0"},
+               {"gprs_port", "8888"},   {"gprs_apn", "CMNET"},  {"gprs_user", ""},          {"gprs_password", ""},
+               {"upload_interval", "150"}, {"upload_mode", "0"}, {"strategy", "1"},         {"keep_alive", "0"},
+               {"gsensor", "630"},      {"radius", "300"}};
+    for (int k = 1; k <= AuthCount; ++k)
+        FValues[AuthKey(k)] = QStringLiteral("0");
+    for (int p = 1; p <= AlarmCount; ++p)
+        FValues[AlarmKey(p)] = QStringLiteral("0");
+    for (int n = 0; n < int(Fences.size()); ++n)
+        Fences[n].FenceNo = n + 1;
+}
+
+QList<TCmdItem> TTrackerSettings::ReadAllRequests()
+{
+    QList<TCmdItem> r{{1, 0, {}, 0}, {1, 0, {}, 1}};
+    for (int32_t cmd : {17, 10, 12, 5, 7, 4, 18})
+        r << TCmdItem{cmd, 0, {}, 0};
+    for (int k = 1; k <= AuthCount; ++k)
+        r << TCmdItem{11, 0, "," + QByteArray::number(k), 0};
+    r << TCmdItem{22, 0, {}, 0} << TCmdItem{31, 0, {}, 0};
+    return r;
+}
+
+QList<TCmdItem> TTrackerSettings::ReadRequestsFor(const QList<TCmdItem>& writes)
+{
+    QList<TCmdItem> reads;
+    for (const TCmdItem& w : writes) {
+        if (w.RWFlag != 1)
+            continue;
+        TCmdItem r{w.CmdNo, 0, {}, 0};
+        if (w.CmdNo == 11 || w.CmdNo == GeoFenceCmdNo)
+            r.ParamText = "," + w.ParamText.mid(1).split(',').value(0);
+        const bool known = std::any_of(reads.begin(), reads.end(), [&](const TCmdItem& x) {
+            return x.CmdNo == r.CmdNo && x.ParamText == r.ParamText;
+        });
+        if (!known)
+            reads << r;
+    }
+    return reads;
+}
+
+QList<TCmdItem> TTrackerSettings::WriteAllRequests() const
+{
+    const auto name = [](const char* key) { return SettingName(*FindSettingDef(Key(key))); };
+    const auto text = [this, &name](const char* key) {
+        const QString value = TrimText(Value(Key(key)));
+        if (HasCommandBreakingChar(value))
+            throw EAppError(TranslateText("refuse_separator").arg(name(key)));
+        if (value.contains(QChar(0)) || QString::fromLocal8Bit(WireText(value)) != value)
+            throw EAppError(TranslateText("refuse_unsendable").arg(name(key)));
+        return WireText(value);
+    };
+    QList<TCmdItem> w;
+    w << Write(17, "," + text("alias"));
+    if (StrToIntDef(TrimText(Value("low_battery")), 0) < 10)
+        throw EAppError(Translate(QStringLiteral("Please Input The Low Battery Value More than 10!")));
+    w << Write(10, "," + text("low_battery"));
+    w << Write(12, "," + text("time_difference"));
+    w << Write(5, "," + text("gprs_ip") + "," + text("gprs_port") + "," + text("gprs_apn") + "," + text("gprs_user") +
+                      "," + text("gprs_password"));
+    int32_t interval = 0;
+    if (!TryStrToInt(TrimText(Value("upload_interval")), interval))
+        throw EAppError(TranslateText("refuse_not_number").arg(name("upload_interval")));
+    w << Write(4, "," + QByteArray::number(interval) + "," + QByteArray::number(StrToIntDef(Value("upload_mode"), -1)));
+    w << Write(7, Value("strategy") == QLatin1String("2") ? QByteArray(",2") : QByteArray(",1"));
+    for (int k = 1; k <= AuthCount; ++k) {
+        const QString number = TrimText(Value(AuthKey(k)));
+        if (!IsPhoneNumberText(number))
+            throw EAppError(Translate(QStringLiteral("VIP number %1 is error.").arg(k)));
+        w << Write(11, "," + QByteArray::number(k) + "," + (number.isEmpty() ? QByteArray("0") : number.toLatin1()));
+    }
+    w << Write(18, "," + text("keep_alive"));
+    QByteArray alarms;
+    for (int p = 1; p <= AlarmCount; ++p)
+        alarms += "," + text(AlarmKey(p).toLatin1().constData());
+    w << Write(22, alarms);
+    w << Write(31, "," + text("gsensor"));
+    for (const TCmdItem& item : w) {
+        const qsizetype size = BuildCmdText(item.CmdNo, item.RWFlag, false, item.ParamText).size();
+        if (size > MaxCommandTextSize)
+            throw EAppError(TranslateText("refuse_long_value")
+                                .arg(QStringLiteral("P%1").arg(item.CmdNo, 2, 10, QLatin1Char('0')))
+                                .arg(size)
+                                .arg(MaxCommandTextSize));
+    }
+    return w;
+}
+
+bool TTrackerSettings::ApplyAnswer(const QByteArray& payload)
+{
+    if (payload.isEmpty())
+        return false;
+    const TResponseHead head = ReadResponseHead(payload);
+    const TResponseFields& f = head.Fields;
+    if (head.HasIdentifier)
+        Identifier = FieldText(f[0]);
+    if (!head.HasTag)
+        throw EAppError(QStringLiteral("The answer has no tag."));
+    if (head.IsStatus) {
+        StatusAlias = Field(f, 3);
+        GpsLevel = Field(f, 4);
+        GsmLevel = Field(f, 5);
+        BatteryLevel = Field(f, 6);
+        return true;
+    }
+    switch (head.CmdNo) {
+    case 1: Firmware = Field(f, 2); return true;
+    case GeoFenceCmdNo: {
+        const int32_t n = StrToIntDef(f.value(2), 0);
+        if (n < 1 || n > int32_t(Fences.size()) || f.size() < 8)
+            throw EAppError(QStringLiteral("The geo-fence answer is out of range."));
+        TGeoFence& fence = Fences[n - 1];
+        fence.LTLongitude = ParseCoord(f[3]);
+        fence.LTLatitude = ParseCoord(f[4]);
+        fence.RBLongitude = ParseCoord(f[5]);
+        fence.RBLatitude = ParseCoord(f[6]);
+        fence.FenceName = f[7];
+        return true;
+    }
+    case 11: {
+        const int32_t k = StrToIntDef(f.value(2), -1);
+        const QString number = Field(f, 3);
+        if (k >= 1 && k <= AuthCount)
+            FValues[AuthKey(k)] = number;
+        return true;
+    }
+    case 16: BatteryLevel = Field(f, 2); return true;
+    case 17:
+        // An alias holding a comma comes back as more fields: nothing is taken.
+        if (f.size() == 3)
+            FValues["alias"] = Field(f, 2);
+        return true;
+    case 22:
+        for (int p = 1; p <= AlarmCount; ++p) {
+            const int32_t index = StrToIntDef(f.value(p + 1), 0);
+            Field(f, p + 1);
+            if (index < 0 || index >= AlarmItemCount)
+                throw EAppError(QStringLiteral("List index out of bounds (%1)").arg(index));
+            FValues[AlarmKey(p)] = QString::number(index);
+        }
+        return true;
+    default: break;
+    }
+    bool filled = false;
+    for (const TSettingDef& d : SettingDefs())
+        if (d.CmdNo == head.CmdNo) {
+            FValues[Key(d.Key)] = Field(f, d.AnswerField);
+            filled = true;
+        }
+    return filled;
+}
+
+void TTrackerSettings::FromConfig(const TAppParamsConfig& c)
+{
+    FValues["alias"] = c.Alias;
+    FValues["low_battery"] = TrimText(c.LowBattery);
+    FValues["time_difference"] = c.TimeDiff;
+    FValues["gsensor"] = c.GSensorParams;
+    for (int k = 1; k <= AuthCount; ++k)
+        FValues[AuthKey(k)] = c.AuthNumbers[k - 1];
+    FValues["gprs_ip"] = c.IPAddress;
+    FValues["gprs_port"] = c.Port;
+    FValues["gprs_apn"] = c.APN;
+    FValues["gprs_user"] = c.APNUser;
+    FValues["gprs_password"] = c.APNPassword;
+    FValues["strategy"] = c.MovingUploading ? QStringLiteral("2") : QStringLiteral("1");
+    FValues["upload_mode"] = QString::number(c.UploadMode >= 1 && c.UploadMode <= 2 ? c.UploadMode - 1 : -1);
+    FValues["keep_alive"] =
+        c.KeepAliveOn ? QString::number(std::clamp(c.KeepAliveSeconds, KeepAliveMin, KeepAliveMax)) : QStringLiteral("0");
+    // Each group takes the text up to the next comma, 0 when it is no number.
+    QString rest = c.AlarmParams;
+    for (int p = 1; p <= AlarmCount; ++p) {
+        const qsizetype comma = rest.indexOf(QLatin1Char(','));
+        const QString item = comma < 0 ? rest : rest.left(comma);
+        rest = comma < 0 ? QString() : rest.mid(comma + 1);
+        const int32_t index = StrToIntDef(item, 0);
+        if (index < 0 || index >= AlarmItemCount)
+            throw EAppError(QStringLiteral("List index out of bounds (%1)").arg(index));
+        FValues[AlarmKey(p)] = QString::number(index);
+    }
+}
+
+TAppParamsConfig TTrackerSettings::ToConfig() const
+{
+    TAppParamsConfig c;
+    c.Alias = TrimText(Value("alias"));
+    c.LowBattery = Value("low_battery");
+    c.TimeDiff = TrimText(Value("time_difference"));
+    c.GSensorParams = TrimText(Value("gsensor"));
+    for (int k = 1; k <= AuthCount; ++k)
+        c.AuthNumbers[k - 1] = TrimText(Value(AuthKey(k)));
+    c.IPAddress = TrimText(Value("gprs_ip"));
+    c.Port = TrimText(Value("gprs_port"));
+    c.APN = TrimText(Value("gprs_apn"));
+    c.APNUser = TrimText(Value("gprs_user"));
+    c.APNPassword = TrimText(Value("gprs_password"));
+    const bool moving = Value("strategy") == QLatin1String("2");
+    c.NormalUploading = !moving;
+    c.MovingUploading = moving;
+    const int32_t mode = StrToIntDef(Value("upload_mode"), -1);
+    c.UploadMode = mode >= 0 && mode <= 1 ? mode + 1 : 0;
+    // The pages show a period above 30 as on; anything else as off with 300.
+    const int32_t keepAlive = StrToIntDef(Value("keep_alive"), 0);
+    c.KeepAliveOn = keepAlive > KeepAliveMin;
+    c.KeepAliveSeconds = c.KeepAliveOn ? std::min(keepAlive, KeepAliveMax) : KeepAliveOffValue;
+    QStringList alarms;
+    for (int p = 1; p <= AlarmCount; ++p)
+        alarms << Value(AlarmKey(p));
+    c.AlarmParams = alarms.join(QLatin1Char(','));
+    return c;
+}
+
+QStringList TTrackerSettings::ReadAllKeys()
+{
+    QStringList keys;
+    for (const TSettingDef& d : SettingDefs())
+        if (d.CmdNo != 9)
+            keys << Key(d.Key);
+    return keys;
+}
+
+QList<TSettingDifference> TTrackerSettings::Differences(const TTrackerSettings& actual, const QStringList& keys) const
+{
+    QList<TSettingDifference> differences;
+    for (const QString& key : keys) {
+        const QString a = Value(key);
+        const QString b = actual.Value(key);
+        if (WireForm(key, a) != WireForm(key, b))
+            differences << TSettingDifference{key, a, b};
+    }
+    return differences;
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "geo/GeoFence.h"
+#include "link/CmdQueue.h"
+#include "link/FrameCodec.h"
+#include "params/AppParamsConfig.h"
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <array>
+
+// One setting of the tracker, described once: how its command carries it and where a
+// parameter file keeps it.
+struct TSettingDef {
+    const char* Key;      // stable, lower case: "alias", "gprs_port", "auth_3", "alarm_5", ...
+    int32_t CmdNo;        // the command that reads and writes it
+    int32_t Entry;        // the authorization number 1..5 of command 11; 0 for the others
+    int32_t AnswerField;  // its field in the command's answer (0 identifier, 1 tag)
+    const char* FileKey;  // in section "Para" of a parameter file; empty when a file holds none
+    int32_t CaptionNo;    // the catalogue text that names it on the pages
+    const char* Caption;  // that text in English, as the catalogue holds it
+};
+
+// The setting's name in the current language, without the caption's colon.
+QString SettingName(const TSettingDef& def);
+
+// Every setting that Read All reads and Write All writes, in Write All's order, then the
+// hot-spot radius.
+const QList<TSettingDef>& SettingDefs();
+const TSettingDef* FindSettingDef(const QString& key);
+
+// A difference between two values of one setting.
+struct TSettingDifference {
+    QString Key;
+    QString Expected;
+    QString Actual;
+};
+
+// The tracker's settings as plain data, each in the form its command carries it on the wire:
+// texts trimmed, an empty authorization number as "0", the keep-alive period as 0 when off,
+// the upload mode and the alarm channels as item indices, the strategy as 1 or 2. Also the
+// status values and the 64 fences. No window is needed to fill, encode, compare or save it.
+class TTrackerSettings {
+public:
+    TTrackerSettings();
+
+    QString Value(const QString& key) const { return FValues.value(key); }
+    void SetValue(const QString& key, const QString& value) { FValues[key] = value; }
+    bool Has(const QString& key) const { return FValues.contains(key); }
+
+    // Status, as the last answers carried them; empty until then.
+    QString Identifier, Firmware, StatusAlias, GpsLevel, GsmLevel, BatteryLevel;
+    std::array<TGeoFence, 64> Fences;
+
+    // The requests of Read All, in its order (sixteen).
+    static QList<TCmdItem> ReadAllRequests();
+    // The requests that read each given setting back, each command once, in the given order.
+    static QList<TCmdItem> ReadRequestsFor(const QList<TCmdItem>& writes);
+    // The fourteen writes of Write All from these values. Raises EAppError naming the first
+    // value that cannot be written: a low-battery threshold under 10, an interval that is no
+    // integer, an authorization number that is no phone number ("VIP number %d is error."), a
+    // value holding a separator, or a command text beyond 255 bytes.
+    QList<TCmdItem> WriteAllRequests() const;
+
+    // Applies one answer payload as the window's pages take it, but keeping each value as the
+    // answer carried it. Returns false for an answer that fills nothing (another tag); raises
+    // EAppError for an answer that is too short or out of range, leaving earlier fields set.
+    bool ApplyAnswer(const QByteArray& payload);
+
+    // A parameter file's set as the pages show it after Load (the interval is not part of a
+    // file; it stays as it is). Raises EAppError "List index out of bounds (%d)" for an alarm
+    // index that names no item.
+    void FromConfig(const TAppParamsConfig& config);
+    // The set as Save writes it from pages showing these values.
+    TAppParamsConfig ToConfig() const;
+
+    // The settings among `keys` whose values differ (integers compare by number).
+    QList<TSettingDifference> Differences(const TTrackerSettings& actual, const QStringList& keys) const;
+    // Every key of Read All.
+    static QStringList ReadAllKeys();
+
+private:
+    QMap<QString, QString> FValues;
+};

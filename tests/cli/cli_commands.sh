@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# tovrik-cli against tovrik-sim on a pseudo-terminal, with no display and no platform plugin:
+# detect, read, write and verify with their exit codes, JSON lines that parse, and an
+# executable that needs no Qt Gui, Widgets or WebEngine.
+# Usage: cli_commands.sh <tovrik-cli> <tovrik-sim>
+set -euo pipefail
+cli=$1
+sim=$2
+tmp=$(mktemp -d)
+simpid=
+trap '[ -n "$simpid" ] && kill "$simpid" 2>/dev/null; rm -rf "$tmp"' EXIT
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+start_sim() {
+    [ -n "$simpid" ] && { kill "$simpid"; wait "$simpid" 2>/dev/null || true; }
+    : > "$tmp/sim.out"
+    "$sim" "$@" > "$tmp/sim.out" 2> /dev/null &
+    simpid=$!
+    for _ in $(seq 100); do [ -s "$tmp/sim.out" ] && break; sleep 0.05; done
+    device=$(head -n 1 "$tmp/sim.out")
+    [ -c "$device" ] || fail "tovrik-sim gave no device"
+}
+run() { out=$("$cli" --data-folder "$tmp/data" "$@" 2>&1) && rc=0 || rc=$?; echo "$out"; }
+expect_rc() { [ "$rc" -eq "$1" ] || fail "$2: exit $rc, expected $1"; }
+
+# Only Qt Core (and the C++ runtime) among the needed libraries.
+needed=$(readelf -d "$cli" | grep NEEDED)
+grep -q 'libQt6Core' <<< "$needed" || fail "tovrik-cli does not link Qt Core"
+! grep -qE 'libQt6(Gui|Widgets|WebEngine|Network|OpenGL)' <<< "$needed" || fail "tovrik-cli links more than Qt Core: $needed"
+
+start_sim --id 0000000042
+mkdir -p "$tmp/data"
+printf '[ports]\n7=%s\n' "$device" > "$tmp/data/tovrik-assistant.ini"
+run detect --port 7; expect_rc 0 "detect by number"
+grep -q 'tracker: 0000000042, firmware SIM-1.0.0' <<< "$out" || fail "detect did not print the tracker"
+
+run read --port "$device" -o "$tmp/read.cfg"; expect_rc 0 "read"
+grep -q '^GPRS_Port=8888' "$tmp/read.cfg" || fail "read did not save the port"
+grep -q '^DataUpLoad_KeepAliveTime=300' "$tmp/read.cfg" || fail "read did not save the keep-alive"
+
+printf '[Para]\r\nBasicInfo_AnotherName=Van7\r\nBasicInfo_LowBattery=30\r\nBasicInfo_TimeDiff=480\r\nBasicInfo_GSensorParams=700\r\nAuthNumber_VIP1=+4912345\r\nGPRS_IPAdd=10.1.2.3\r\nGPRS_Port=9000\r\nGPRS_APN=internet\r\nDataUpLoad_Normal=1\r\nDataUpLoad_Moving=0\r\nDataUpLoad_Mode=2\r\nDataUpLoad_KeepAlive=1\r\nDataUpLoad_KeepAliveTime=30\r\nAlarm_Params=1,2,3,0,1\r\n' > "$tmp/fleet.cfg"
+run verify "$tmp/fleet.cfg" --port "$device"; expect_rc 1 "verify before writing"
+grep -q 'differs: Port: expected "9000", tracker "8888"' <<< "$out" || fail "verify did not name the port"
+
+run write "$tmp/fleet.cfg" --port "$device"; expect_rc 0 "write"
+grep -q 'result: pass' <<< "$out" || fail "write did not pass"
+run verify "$tmp/fleet.cfg" --port "$device"; expect_rc 0 "verify after writing"
+
+# A tracker that ignores the GPRS write: exit 1 naming each field it kept.
+start_sim --ignore-write 5
+run write "$tmp/fleet.cfg" --port "$device" --json; expect_rc 1 "write to a tracker that ignores one write"
+python3 - "$out" <<'PY' || fail "JSON lines"
+import json, sys
+lines = [json.loads(l) for l in sys.argv[1].splitlines()]
+result = [l for l in lines if l["event"] == "result"][-1]
+assert result["result"] == "differs", result
+fields = sorted(d["field"] for d in result["differences"])
+assert fields == ["APN", "IP address", "Port"], fields
+assert any(l["event"] == "tracker" and l["identifier"] == "0123456789" for l in lines)
+PY
+
+# Refused values send nothing (exit 2); no tracker exits 3; usage errors exit 2.
+printf '[Para]\nBasicInfo_LowBattery=5\n' > "$tmp/low.cfg"
+run write "$tmp/low.cfg" --port "$device"; expect_rc 2 "low battery"
+grep -q 'Please Input The Low Battery Value More than 10!' <<< "$out" || fail "low battery not named"
+printf '[Para]\nBasicInfo_LowBattery=20\nAuthNumber_VIP2=12-3\n' > "$tmp/vip.cfg"
+run write "$tmp/vip.cfg" --port "$device"; expect_rc 2 "refused number"
+grep -q 'VIP number 2 is error.' <<< "$out" || fail "refused number not named"
+run write "$tmp/missing.cfg" --port "$device"; expect_rc 2 "missing file"
+run detect; expect_rc 2 "no port"
+run frobnicate --port "$device"; expect_rc 2 "unknown command"
+start_sim --silent
+run detect --port "$device"; expect_rc 3 "silent tracker"
+grep -q "no tracker answered on $device" <<< "$out" || fail "silent tracker not reported"
+run detect --port /dev/nonexistent-tty; expect_rc 3 "missing device"
+echo "cli_commands: all passed"
