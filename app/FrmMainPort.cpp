@@ -23,6 +23,8 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -42,6 +44,30 @@ QString DeviceTip(const QString& device)
 {
     const QString stable = StableDeviceName(device);
     return stable.isEmpty() || stable == device ? device : device + QLatin1Char('\n') + stable;
+}
+
+// The line below the error's own text: the device and why the system refused it, in words.
+QString OpenReasonLine(const QString& shown, int systemError)
+{
+    QString reason;
+    switch (systemError) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        reason = TranslateText("port_reason_missing");
+        break;
+    case EACCES:
+    case EPERM:
+        reason = TranslateText("port_reason_denied");
+        break;
+    case EBUSY:
+        reason = TranslateText("port_reason_busy");
+        break;
+    default:
+        reason = QString::fromLocal8Bit(std::strerror(systemError));
+        break;
+    }
+    return TranslateText("port_open_reason").arg(shown, reason);
 }
 
 // One line below the error's text that says how to get the port, when the cause is known.
@@ -183,12 +209,19 @@ void TFrmMain::btn_SwitchClick()
             OpenSelectedPort();
         }
     } catch (const EComPort& e) {
-        // The error's own text first, then what the user can do about it.
-        const QString advice = e.Code() == TComError::OpenFailed
-                                   ? OpenAdviceLine(DescribeOpenFailure(ComPort.Port(), e.SystemError()))
-                                   : QString();
-        Dialogs::ShowMessage(ErrorCaption, advice.isEmpty() ? e.Message() : e.Message() + QLatin1Char('\n') + advice,
-                             TMsgIcon::Error);
+        // The error's own text first, then the device and the system's reason, then what the
+        // user can do about it.
+        QStringList lines{e.Message()};
+        if (e.Code() == TComError::OpenFailed && e.SystemError() != EComPort::NoSystemError) {
+            // A number that stands for no device is named as the port it was meant to be.
+            const QString device = ComPort.Port().isEmpty() ? QStringLiteral("COM") + cboCOMIndex->currentText()
+                                                            : QDir::toNativeSeparators(ComPort.Port());
+            lines << OpenReasonLine(device, e.SystemError());
+            const QString advice = OpenAdviceLine(DescribeOpenFailure(ComPort.Port(), e.SystemError()));
+            if (!advice.isEmpty())
+                lines << advice;
+        }
+        Dialogs::ShowMessage(ErrorCaption, lines.join(QLatin1Char('\n')), TMsgIcon::Error);
     } catch (const EAppError& e) {
         Dialogs::ShowMessage(ErrorCaption, e.Message(), TMsgIcon::Error);
     }

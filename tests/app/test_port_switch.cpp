@@ -4,10 +4,12 @@
 #include "core/DataFolder.h"
 #include "core/Dialogs.h"
 #include "diag/LogView.h"
+#include "link/ComPort.h"
 #include "link/PosixSerialBackend.h"
 #include "sim/SimTracker.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -134,9 +136,45 @@ private slots:
         Click(w.btn_Switch);
         QCOMPARE(messages.size(), 1);
         QCOMPARE(messages[0].Caption, QStringLiteral("ERROR"));
-        QCOMPARE(messages[0].Text, QStringLiteral("Unable to open com port (Error: 2)"));
+        // The specified line first, then the port and the system's reason.
+        QCOMPARE(messages[0].Text, QStringLiteral("Unable to open com port (Error: 2)\nCOM%1: No such file or directory")
+                                       .arg(number));
         QCOMPARE(messages[0].Icon, TMsgIcon::Error);
         VerifyClosed(w);
+    }
+
+    // The box of a port that did not open names the device and why: a device that is gone, and
+    // one that another program (here another port object) holds.
+    void openFailureNamesTheDeviceAndTheReason()
+    {
+        TFrmMain w;
+        const QString gone = QDir(dir->path()).filePath("ttyGone0");
+        w.AddPort(gone);
+        Click(w.btn_Switch);
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].Text.split('\n'),
+                 (QStringList{"Unable to open com port (Error: 2)", gone + ": No such file or directory"}));
+        VerifyClosed(w);
+
+        TSimTracker sim;
+        QVERIFY(sim.Start());
+        TComPort holder;
+        holder.SetPort(sim.DevicePath());
+        holder.OpenPort();
+        w.AddPort(sim.DevicePath());
+        messages.clear();
+        Click(w.btn_Switch);
+        QCOMPARE(messages.size(), 1);
+        const QStringList lines = messages[0].Text.split('\n');
+        QVERIFY2(lines.size() == 3, qPrintable(messages[0].Text));
+        QCOMPARE(lines[0], QStringLiteral("Unable to open com port (Error: 16)"));
+        QCOMPARE(lines[1], sim.DevicePath() + ": Device or resource busy");
+        QVERIFY2(lines[2].startsWith("Another program holds the port"), qPrintable(lines[2]));
+        VerifyClosed(w);
+        holder.ClosePort();
+        messages.clear();
+        Click(w.btn_Switch);
+        QVERIFY2(w.ComPort.Connected(), qPrintable(messages.value(0).Text));
     }
 
     void portsNamedInTheSettingsFile()
