@@ -13,6 +13,7 @@
 #include "diag/LogLine.h"
 #include "i18n/ProgramTexts.h"
 #include "link/ComPortError.h"
+#include "params/StatusPanel.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -200,6 +201,7 @@ void TFrmMain::btn_SwitchClick()
             // A close that fails (the device refuses the last calls) still leaves the window
             // closed: the port object has let the device go either way.
             const auto closed = qScopeGuard([this] {
+                StatusPanel->SetStale(true);
                 SetPortFieldsEnabled(true);
                 SetCommandButtonsEnabled(false);
                 btn_Switch->setText(Translate(QStringLiteral("Open[&O]")));
@@ -274,6 +276,7 @@ void TFrmMain::ComPortLineLost(const QString& message)
     Queue().ClearCmdQueue();
     Queue().SetBusy(false);
     StopBatteryAnimation();
+    StatusPanel->SetStale(true);
     SetPortFieldsEnabled(true);
     SetCommandButtonsEnabled(false);
     btn_Switch->setText(Translate(QStringLiteral("Open[&O]")));

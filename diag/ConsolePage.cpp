@@ -62,6 +62,8 @@ TConsolePage::TConsolePage(TCmdQueue& queue, TAppendLogLine appendLogLine, QWidg
     layout->addWidget(mm_Recv, 1);
 
     connect(btn_AdvOper_Send, &QPushButton::clicked, this, &TConsolePage::btn_AdvOper_SendClick);
+    // Enter in the field sends the line as the button does (the line stays for the next send).
+    connect(edt_Send, &QLineEdit::returnPressed, this, &TConsolePage::btn_AdvOper_SendClick);
     connect(btn_AdvOper_Clear, &QPushButton::clicked, this, &TConsolePage::btn_AdvOper_ClearClick);
     connect(btn_AdvOper_CmdSave, &QPushButton::clicked, this, &TConsolePage::btn_AdvOper_CmdSaveClick);
 }

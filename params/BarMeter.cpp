@@ -71,7 +71,8 @@ void TBarMeter::paintEvent(QPaintEvent*)
     p.setPen(QPen(QColor(0x60, 0x60, 0x60), 0.5));
     for (int i = 0; i < n; ++i) {
         const qreal x = i * (w + gap);
-        p.setBrush(i < lit ? FColors[i] : UnlitGrey);
+        // A value from a tracker no longer connected: its lit segments in a darker grey.
+        p.setBrush(i < lit ? (isEnabled() ? FColors[i] : QColor(0x70, 0x70, 0x70)) : UnlitGrey);
         if (FShape == TShape::Flat) {
             p.drawRect(QRectF(x, 0.5, w, h - 0.5));
             continue;

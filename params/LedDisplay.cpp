@@ -97,7 +97,8 @@ void TLedDisplay::paintEvent(QPaintEvent*)
             {G, {left, middle}, {right, middle}},
         };
         for (const auto& s : segments) {
-            p.setBrush((lit & s.bit) ? Lit : Dark);
+            // A value from a tracker no longer connected shows in grey.
+            p.setBrush((lit & s.bit) ? (isEnabled() ? Lit : QColor(0x80, 0x80, 0x80)) : Dark);
             p.drawPolygon(Segment(s.from, s.to, t));
         }
     }

@@ -49,6 +49,8 @@ void TResponseDispatcher::DispatchResponse(const QByteArray& payload)
     if (payload.isEmpty())
         return;
     const TResponseHead head = ReadResponseHead(payload);
+    // A tracker answers: the status values are no longer only those of the last one.
+    T.Status->SetStale(false);
     if (head.HasIdentifier)
         T.Status->RzMeter_LED->SetText(FieldText(head.Fields[0]));
     if (!head.HasTag)

@@ -136,9 +136,32 @@ void TStatusPanel::Reset()
 
 void TStatusPanel::RefreshTips()
 {
-    RzMeter_LED->setToolTip(StatusTipText(BuddyCaption(RzMeter_LED), RzMeter_LED->Text()));
+    const auto tip = [this](const QString& text) {
+        return FStale ? TranslateText("status_stale").arg(text) : text;
+    };
+    RzMeter_LED->setToolTip(tip(StatusTipText(BuddyCaption(RzMeter_LED), RzMeter_LED->Text())));
     for (TBarMeter* meter : {RzMeter_GSM, RzMeter_GPS, RzMeter_Battery})
-        meter->setToolTip(StatusTipText(BuddyCaption(meter), BarMeterValueText(*meter)));
+        meter->setToolTip(tip(StatusTipText(BuddyCaption(meter), BarMeterValueText(*meter))));
+    // The alias and version labels tell their value only while it is stale.
+    lblAnotherName->setToolTip(FStale ? tip(StatusTipText(lblAnother->text(), lblAnotherName->text())) : QString());
+    lblVersion->setToolTip(FStale ? tip(StatusTipText(lblVer->text(), lblVersion->text())) : QString());
+}
+
+QList<QWidget*> TStatusPanel::ValueDisplays() const
+{
+    return {RzMeter_LED, lblAnotherName, RzMeter_GSM, RzMeter_GPS, RzMeter_Battery, lblVersion};
+}
+
+void TStatusPanel::SetStale(bool stale)
+{
+    if (stale == FStale)
+        return;
+    FStale = stale;
+    // A disabled display is drawn greyed (the labels by the style, the meters and the
+    // identifier display by their own painting); it still shows its tooltip.
+    for (QWidget* display : ValueDisplays())
+        display->setEnabled(!stale);
+    RefreshTips();
 }
 
 void TStatusPanel::StartBatteryAnimation()

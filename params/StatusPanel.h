@@ -25,6 +25,11 @@ public:
     // Each display's tooltip tells its label and value ("GSM: 3 / 5"); renewed on every change.
     void RefreshTips();
 
+    // After the port closed the values are those of the last tracker: they show greyed, and
+    // each tooltip says so, until an answer comes (from this tracker or the next).
+    void SetStale(bool stale);
+    bool Stale() const { return FStale; }
+
     // The battery-charging animation: every status answer starts it (a running one goes on with
     // its step); the port switch stops it and shows 0.
     void StartBatteryAnimation();
@@ -48,6 +53,9 @@ public:
     QToolButton* sbT01;
 
 private:
+    QList<QWidget*> ValueDisplays() const;
+
     QTimer FChargingTimer;
     int FAnimationStep = 0;
+    bool FStale = false;
 };

@@ -1,0 +1,160 @@
+// The window as a new user tries it, against the simulated tracker over a real pseudo-terminal:
+// the status values after the port closes, the alias of a status answer, the console's Enter.
+#include "app/FrmMain.h"
+#include "core/DataFolder.h"
+#include "core/Dialogs.h"
+#include "diag/ConsolePage.h"
+#include "params/BarMeter.h"
+#include "params/LedDisplay.h"
+#include "params/StatusPanel.h"
+#include "sim/SimTracker.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+class TestUserTrial : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir* dir = nullptr;
+    QList<TMessageRequest> messages;
+
+    static QList<QWidget*> Displays(const TStatusPanel& p)
+    {
+        return {p.RzMeter_LED, p.lblAnotherName, p.RzMeter_GSM, p.RzMeter_GPS, p.RzMeter_Battery, p.lblVersion};
+    }
+
+private slots:
+    void init()
+    {
+        dir = new QTemporaryDir;
+        SetAppDataFolder(dir->path());
+        messages.clear();
+        Dialogs::SetMessageHandler([this](const TMessageRequest& r) { messages << r; });
+    }
+    void cleanup()
+    {
+        Dialogs::SetMessageHandler(nullptr);
+        delete dir;
+        dir = nullptr;
+    }
+
+    // The status answer's alias (field 3) shows beside "Another Name:"; once the port closes,
+    // every status value shows greyed with a tooltip saying it is the last tracker's, and the
+    // next answer brings them back.
+    void statusValuesAfterThePortClosesAreTheLastTrackers()
+    {
+        TSimTracker sim;
+        TSimState state = sim.State();
+        state.Alias = "Van 12";
+        state.Firmware = "TK-2.41";
+        sim.SetState(state);
+        QVERIFY(sim.Start());
+        TFrmMain w;
+        w.cbTipOnOK->setChecked(false);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.AddPort(sim.DevicePath());
+        w.btn_Switch->click();
+        QVERIFY(w.ComPort.Connected());
+        TStatusPanel& p = *w.StatusPanel;
+        p.sbT01->click();
+        QTRY_COMPARE_WITH_TIMEOUT(p.lblAnotherName->text(), QStringLiteral("Van 12"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(p.lblVersion->text(), QStringLiteral("TK-2.41"), 5000);
+        QCOMPARE(p.RzMeter_GPS->Value(), 4);
+        QVERIFY(!p.Stale());
+        for (QWidget* d : Displays(p)) {
+            QVERIFY2(d->isEnabled(), qPrintable(d->objectName()));
+            QVERIFY2(!d->toolTip().contains("last tracker"), qPrintable(d->objectName()));
+        }
+        const QImage fresh = p.grab().toImage();
+
+        w.btn_Switch->click();
+        QVERIFY(!w.ComPort.Connected());
+        QVERIFY(p.Stale());
+        // The values stay (the identifier as specified), greyed, each saying whose they are.
+        QCOMPARE(p.RzMeter_LED->Text(), QStringLiteral("0123456789"));
+        QCOMPARE(p.lblAnotherName->text(), QStringLiteral("Van 12"));
+        for (QWidget* d : Displays(p)) {
+            QVERIFY2(!d->isEnabled(), qPrintable(d->objectName()));
+            QVERIFY2(d->toolTip().contains("from the last tracker"), qPrintable(d->objectName() + ": " + d->toolTip()));
+        }
+        QVERIFY(p.lblAnotherName->toolTip().contains("Van 12"));
+        QVERIFY(p.RzMeter_LED->toolTip().contains("0123456789"));
+        const QImage stale = p.grab().toImage();
+        QVERIFY(stale != fresh);
+        // The identifier's lit segments are no longer green anywhere in the panel.
+        const auto greenPixels = [](const QImage& image) {
+            int n = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    n += c.green() > 150 && c.red() < 100 && c.blue() < 100;
+                }
+            return n;
+        };
+        QVERIFY(greenPixels(fresh) > 50);
+        QCOMPARE(greenPixels(stale), 0);
+        if (!qEnvironmentVariableIsEmpty("TOVRIK_SHOTS")) {
+            fresh.save(qEnvironmentVariable("TOVRIK_SHOTS") + "/status_fresh.png");
+            stale.save(qEnvironmentVariable("TOVRIK_SHOTS") + "/status_stale.png");
+            w.grab().save(qEnvironmentVariable("TOVRIK_SHOTS") + "/window_stale.png");
+        }
+
+        // A lost line leaves them stale too; an answer after reopening brings them back.
+        w.btn_Switch->click();
+        QVERIFY(w.ComPort.Connected());
+        QVERIFY(p.Stale()); // nothing has answered yet
+        p.sbT01->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!p.Stale(), 5000);
+        for (QWidget* d : Displays(p)) {
+            QVERIFY2(d->isEnabled(), qPrintable(d->objectName()));
+            QVERIFY2(!d->toolTip().contains("last tracker"), qPrintable(d->objectName()));
+        }
+        sim.Stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!w.ComPort.Connected(), 5000);
+        QVERIFY(p.Stale());
+        QVERIFY(!p.RzMeter_GSM->isEnabled());
+    }
+
+    // Enter in the console's field sends its line as the Send button does, to the tracker.
+    void consoleSendsItsLineOnEnter()
+    {
+        TSimTracker sim;
+        QVERIFY(sim.Start());
+        TFrmMain w;
+        w.cbTipOnOK->setChecked(false);
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.AddPort(sim.DevicePath());
+        w.btn_Switch->click();
+        QVERIFY(w.ComPort.Connected());
+        auto* edit = w.findChild<QLineEdit*>("edt_Send");
+        QVERIFY(edit);
+        w.pgCtrl->setCurrentWidget(w.tsAdvOperation);
+        edit->setFocus();
+        QTRY_VERIFY(edit->hasFocus());
+        edit->setText("(P01,0)");
+        sim.ClearReceivedCommands();
+        QTest::keyClick(w.windowHandle(), Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(sim.ReceivedCommands(), QList<QByteArray>{"(P01,0)"}, 5000);
+        // The answer comes back through the receive path.
+        QTRY_COMPARE_WITH_TIMEOUT(w.StatusPanel->lblVersion->text(), QString::fromLatin1(sim.State().Firmware), 5000);
+        // The keypad's Enter too, and the text stays for the next send.
+        QCOMPARE(edit->text(), QStringLiteral("(P01,0)"));
+        edit->setText("(T01,0)");
+        QTest::keyClick(w.windowHandle(), Qt::Key_Enter, Qt::KeypadModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(sim.ReceivedCommands().size(), 2, 5000);
+        QCOMPARE(sim.ReceivedCommands().last(), QByteArray("(T01,0)"));
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.value(0).Text));
+    }
+};
+
+QTEST_MAIN(TestUserTrial)
+#include "test_user_trial.moc"
