@@ -22,6 +22,8 @@ public:
     void Open(const QString& device);
     void Close();
     bool IsOpen() const override;
+    // The line's rate; applied at once while open.
+    void SetBaudRate(TBaudRate rate) { FPort.SetBaudRate(rate); }
     QString Device() const { return FPort.Port(); }
 
     // What the answers filled.
