@@ -1,7 +1,10 @@
 #include "cli/CliOutput.h"
 
 #include <QJsonDocument>
+
+#include <algorithm>
 #include <cstdio>
+#include <unistd.h>
 
 void TCliOutput::Object(const QJsonObject& object) const
 {
@@ -31,5 +34,12 @@ void TCliOutput::Step(const QString& step, int percent) const
     if (FJson)
         return Object({{"event", "step"}, {"step", step}, {"progress", percent}});
     std::printf("%s (%d%%)\n", step.toLocal8Bit().constData(), percent);
+    // On a terminal a bar follows, rewritten in place by the next line.
+    if (isatty(STDOUT_FILENO) == 1) {
+        constexpr int Width = 30;
+        const int filled = Width * std::clamp(percent, 0, 100) / 100;
+        std::printf("[%s%s] %3d%%\r", QByteArray(filled, '#').constData(), QByteArray(Width - filled, ' ').constData(),
+                    percent);
+    }
     std::fflush(stdout);
 }
