@@ -14,6 +14,7 @@ prefix=$tmp/prefix
 expected=$(
     {
         echo bin/tovrik-assistant
+        echo bin/tovrik-cli
         echo bin/tovrik-sim
         echo share/applications/tovrik-assistant.desktop
         echo share/icons/hicolor/scalable/apps/tovrik-assistant.svg
@@ -26,7 +27,7 @@ $(diff <(echo "$expected") <(echo "$installed") || true)"
 for f in chinese spanish; do
     grep -q '^\[language\]' "$prefix/share/tovrik-assistant/locale/$f.lng" || fail "$f.lng was not installed whole"
 done
-[ -x "$prefix/bin/tovrik-assistant" ] && [ -x "$prefix/bin/tovrik-sim" ] || fail "the executables are not executable"
+[ -x "$prefix/bin/tovrik-assistant" ] && [ -x "$prefix/bin/tovrik-cli" ] && [ -x "$prefix/bin/tovrik-sim" ] || fail "the executables are not executable"
 grep -q '^Exec=tovrik-assistant$' "$prefix/share/applications/tovrik-assistant.desktop" || fail "the desktop entry does not start tovrik-assistant"
 # Checked here when the validator is on the machine; scripts/test-package always checks it.
 if command -v desktop-file-validate > /dev/null; then
