@@ -10,12 +10,14 @@
 #include "diag/LogView.h"
 #include "i18n/Language.h"
 #include "i18n/ProgramTexts.h"
+#include "sim/SimTracker.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -120,6 +122,41 @@ QByteArray ReadFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every Alt shortcut that more than one caption of the window claims, with its owners: the
+// buttons, check boxes, labels that lead to a field, checkable groups and page tabs that are part
+// of the window as shown (on any page).
+QString SharedShortcuts(QWidget& window)
+{
+    QMap<QKeySequence, QStringList> owners;
+    const auto note = [&](const QString& caption, const QString& owner) {
+        const QKeySequence key = QKeySequence::mnemonic(caption);
+        if (!key.isEmpty())
+            owners[key] << owner + " \"" + caption + "\"";
+    };
+    const auto shown = [&](const QWidget* w) { return w->isVisibleTo(&window); };
+    for (QAbstractButton* b : window.findChildren<QAbstractButton*>())
+        if (shown(b))
+            note(b->text(), b->objectName());
+    for (QLabel* l : window.findChildren<QLabel*>())
+        if (shown(l) && l->buddy())
+            note(l->text(), l->objectName());
+    for (QGroupBox* g : window.findChildren<QGroupBox*>())
+        if (shown(g) && g->isCheckable())
+            note(g->title(), g->objectName());
+    for (QTabWidget* t : window.findChildren<QTabWidget*>())
+        for (int i = 0; i < t->count(); ++i)
+            if (t->isTabVisible(i))
+                note(t->tabText(i), t->objectName() + "[" + QString::number(i) + "]");
+    QStringList shared;
+    for (auto it = owners.cbegin(); it != owners.cend(); ++it)
+        if (it.value().size() > 1)
+            shared << it.key().toString() + ": " + it.value().join(", ");
+    // A window without shortcuts would pass for the wrong reason.
+    if (owners.size() < 6)
+        shared << QStringLiteral("only %1 shortcuts found").arg(owners.size());
+    return shared.join("; ");
 }
 
 QStringList LogLines(TFrmMain& window)
@@ -432,6 +469,57 @@ private slots:
         QCOMPARE(window->btn_Switch->text(), entries[9].second);
         QCOMPARE(window->windowTitle(), entries[95].second + "[" + GetVersionText() + "]");
         QCOMPARE(window->pgCtrl->tabText(0), entries[18].second);
+        QVERIFY(FMessages.isEmpty());
+    }
+
+    // No two captions of the main window share an Alt shortcut in any shipped language: the
+    // buttons, check boxes, labels that lead to a field, checkable groups and page tabs, as the
+    // language puts them on the real window.
+    void shippedLanguagesGiveEveryCaptionItsOwnShortcut_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("english") << QString();
+        const QString folder = QFINDTESTDATA("../../locale");
+        QVERIFY(!folder.isEmpty());
+        for (const QString& f : QDir(folder).entryList({"*.lng"}, QDir::Files, QDir::Name))
+            QTest::newRow(qPrintable(f)) << QDir(folder).filePath(f);
+    }
+    void shippedLanguagesGiveEveryCaptionItsOwnShortcut()
+    {
+        QFETCH(QString, path);
+        const QString language = path.isEmpty() ? QStringLiteral("english") : QFileInfo(path).completeBaseName();
+        if (!path.isEmpty())
+            WriteFile(LocalePath(QFileInfo(path).fileName()), ReadFile(path));
+
+        // Started in the language; then started in English and switched to it on the list, when
+        // the captions stay English until the next start but the open/close switch follows the
+        // new language at once (opened and closed on the simulated tracker).
+        for (const bool switched : {false, true}) {
+            Start();
+            SetConfiguredLanguage(switched ? QStringLiteral("english") : language);
+            auto window = Start();
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            if (switched) {
+                if (path.isEmpty())
+                    continue;
+                Choose(*window, language);
+                TSimTracker sim;
+                QVERIFY(sim.Start());
+                window->AddPort(sim.DevicePath());
+                window->btn_Switch->click();
+                QVERIFY(window->ComPort.Connected());
+                QCOMPARE(window->btn_Switch->text(), Translate("Close[&O]"));
+                const QString shared = SharedShortcuts(*window);
+                QVERIFY2(shared.isEmpty(), qPrintable("switched, open: " + shared));
+                window->btn_Switch->click();
+                QCOMPARE(window->btn_Switch->text(), Translate("Open[&O]"));
+            } else {
+                QCOMPARE(CurrentLanguage(), language);
+            }
+            const QString shared = SharedShortcuts(*window);
+            QVERIFY2(shared.isEmpty(), qPrintable((switched ? "switched: " : "started: ") + shared));
+        }
         QVERIFY(FMessages.isEmpty());
     }
 
