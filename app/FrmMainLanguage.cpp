@@ -13,6 +13,8 @@
 #include "core/IniText.h"
 #include "core/Version.h"
 #include "diag/DebugMemo.h"
+#include "fleet/CompareDialog.h"
+#include "geo/MapGroup.h"
 #include "i18n/Language.h"
 
 #include <QComboBox>
@@ -55,6 +57,9 @@ void TFrmMain::cbLanguageChange()
     const QString name = cbLanguage->currentText();
     try {
         LoadLanguage(name);
+        // Captions change at the next start; a notice already on show is said again now.
+        if (rgMap)
+            rgMap->RetranslateNotice();
         const QString path = SettingsFilePath();
         TIniText settings;
         QString reason;
@@ -85,6 +90,10 @@ void TFrmMain::ApplyInterfaceTexts()
     // An entry: the control of that name gets the translation of that text as its caption.
     const auto caption = [this](const char* control, const char* text) {
         SetControlCaption(this, QString::fromLatin1(control), ::Translate(QString::fromLatin1(text)));
+        // The English text stays with the control, so that texts built later from its caption
+        // (Compare's field names) can follow a language chosen since.
+        if (QWidget* w = findChild<QWidget*>(QString::fromLatin1(control)))
+            w->setProperty(CaptionSourceProperty, QString::fromLatin1(text));
     };
     // A text numbered here for a later user (a message box, the open/close button, no one at all).
     const auto numberOnly = [](const char* text) { ::Translate(QString::fromLatin1(text)); };

@@ -12,6 +12,9 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QHash>
+#include <QLabel>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPointer>
@@ -100,16 +103,66 @@ TCompareDialog::TCompareDialog(const TFleetTargets& targets, std::unique_ptr<TSh
 
 TCompareDialog::~TCompareDialog() = default;
 
+namespace {
+
+// A caption as a row name: without its shortcut marks and trailing colon.
+QString RowName(QString caption)
+{
+    caption.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+    caption.remove(QLatin1Char('&'));
+    caption.replace(QStringLiteral("\x01"), QStringLiteral("&"));
+    caption = caption.trimmed();
+    if (caption.endsWith(QLatin1Char(':')))
+        caption.chop(1);
+    return caption;
+}
+
+QString ShownCaption(const QWidget* w)
+{
+    if (const auto* label = qobject_cast<const QLabel*>(w))
+        return label->text();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(w))
+        return button->text();
+    if (const auto* group = qobject_cast<const QGroupBox*>(w))
+        return group->title();
+    return QString();
+}
+
+// The field names as the pages' captions give them (in the language of the start), each with
+// its name in the language loaded now.
+QHash<QString, QString> NamesInCurrentLanguage(const QWidget* window)
+{
+    QHash<QString, QString> names;
+    if (!window)
+        return names;
+    for (const QWidget* w : window->findChildren<QWidget*>()) {
+        const QString source = w->property(CaptionSourceProperty).toString();
+        const QString shown = ShownCaption(w);
+        if (source.isEmpty() || shown.isEmpty())
+            continue;
+        // The same row name as the pages' field list makes from the caption it shows.
+        QString key = shown.trimmed();
+        if (key.endsWith(QLatin1Char(':')))
+            key.chop(1);
+        names.insert(key, RowName(Translate(source)));
+        names.insert(RowName(shown), RowName(Translate(source)));
+    }
+    return names;
+}
+
+} // namespace
+
 void TCompareDialog::FillTable()
 {
     const QList<TSettingField> pages = PageFields(*T.Dispatch.Main, *T.Dispatch.Alarm);
+    const QHash<QString, QString> names = NamesInCurrentLanguage(T.Window);
     const QList<TSettingField> tracker = FTracker->Fields();
     tblCompare->setRowCount(int(pages.size()));
     for (int row = 0; row < pages.size(); ++row) {
         const TSettingField& p = pages[row];
         const TSettingField& t = tracker[row]; // the same fields in the same order
         const bool differs = !SameWireValue(p.Value, t.Value);
-        const QString cells[3] = {p.Name, p.Shown, t.Shown};
+        const QString cells[3] = {names.value(p.Name, p.Name), p.Shown, t.Shown};
         for (int column = 0; column < 3; ++column) {
             auto* item = new QTableWidgetItem(cells[column]);
             item->setData(Qt::UserRole, differs);

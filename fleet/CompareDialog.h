@@ -11,6 +11,10 @@ class QPushButton;
 class QTableWidget;
 class TShadowSettings;
 
+// The dynamic property in which a control keeps the English text of its caption. Captions are
+// put on the controls at start-up; Compare names its rows in the language loaded now.
+inline constexpr const char* CaptionSourceProperty = "captionSource";
+
 // Compare before writing: every setting that Read All reads is read from the tracker into a
 // second page set, without touching the pages, and shown beside the pages' value; rows that
 // differ are marked. Shows a box instead when the tracker does not answer.

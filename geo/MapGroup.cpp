@@ -488,6 +488,23 @@ void TMapGroup::FailMap(const QString& reason)
         FPageWait->Done();
 }
 
+void TMapGroup::RetranslateNotice()
+{
+    // A notice on show is said again in the language now loaded.
+    if (lblMapNotice->isHidden())
+        return;
+    const QString old = lblMapNotice->text();
+    const QString notice = MapNotice();
+    if (notice.isEmpty())
+        return;
+    lblMapNotice->setText(notice);
+    PlaceNotice();
+    if (ed_web->text() == old) {
+        ed_web->setText(notice);
+        ed_web->setCursorPosition(0);
+    }
+}
+
 void TMapGroup::HideNotice()
 {
     if (lblMapNotice->isVisible() && ed_web->text() == lblMapNotice->text())

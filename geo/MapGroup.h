@@ -42,6 +42,8 @@ public:
     // The captions of the group's own controls beyond the numbered catalogue, in the current
     // language (start-up calls it once the language is loaded).
     void ApplyProgramTexts();
+    // After a change of language: the notice in the map area, when one is shown, in the new one.
+    void RetranslateNotice();
 
     // The map choice (settings file keys mapprovider, googlekey, tileurl, tileattribution). Takes
     // effect at the next load.

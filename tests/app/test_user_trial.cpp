@@ -4,12 +4,17 @@
 #include "core/DataFolder.h"
 #include "core/Dialogs.h"
 #include "diag/ConsolePage.h"
+#include "fleet/CompareDialog.h"
+#include "i18n/Language.h"
 #include "params/BarMeter.h"
 #include "params/LedDisplay.h"
 #include "params/StatusPanel.h"
 #include "sim/SimTracker.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QTableWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -120,6 +125,61 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!w.ComPort.Connected(), 5000);
         QVERIFY(p.Stale());
         QVERIFY(!p.RzMeter_GSM->isEnabled());
+    }
+
+    // Compare's rows are named in the language chosen on the list, as the rest of its window is,
+    // though the pages' captions change only at the next start.
+    void compareNamesItsRowsInTheLanguageChosen()
+    {
+        QVERIFY(QDir().mkpath(dir->path() + "/locale"));
+        const QString shipped = QFINDTESTDATA("../../locale/spanish.lng");
+        QVERIFY(!shipped.isEmpty());
+        QVERIFY(QFile::copy(shipped, dir->path() + "/locale/spanish.lng"));
+        ResetLanguageModule();
+        TSimTracker sim;
+        QVERIFY(sim.Start());
+        TFrmMain w;
+        w.cbTipOnOK->setChecked(false);
+        w.show();
+        w.AddPort(sim.DevicePath());
+        w.btn_Switch->click();
+        QVERIFY(w.ComPort.Connected());
+        const auto rowNames = [&] {
+            QTest::mouseClick(w.btnCompare, Qt::LeftButton);
+            QStringList names;
+            auto* dialog = w.findChild<TCompareDialog*>("FrmCompare");
+            if (!dialog)
+                return names;
+            for (int row = 0; row < dialog->tblCompare->rowCount(); ++row)
+                names << dialog->tblCompare->item(row, 0)->text();
+            dialog->close();
+            QCoreApplication::processEvents();
+            return names;
+        };
+        QStringList names = rowNames();
+        const QStringList english = names;
+        QVERIFY2(names.contains("IP address") && names.contains("Another Name"), qPrintable(names.join(" | ")));
+        const int spanish = w.cbLanguage->findText("spanish");
+        QVERIFY(spanish >= 0);
+        w.cbLanguage->setCurrentIndex(spanish);
+        emit w.cbLanguage->activated(spanish);
+        QCOMPARE(w.findChild<QLabel*>("lblGprsIP")->text(), QStringLiteral("IP address:")); // until the next start
+        QTRY_VERIFY(!w.findChild<TCompareDialog*>("FrmCompare"));
+        names = rowNames();
+        QVERIFY2(names.contains(QString::fromUtf8("Dirección IP")) && !names.contains("IP address"),
+                 qPrintable(names.join(" | ")));
+        QCOMPARE(names.size(), english.size());
+        int translated = 0;
+        for (int i = 0; i < names.size(); ++i) {
+            QVERIFY2(!names[i].endsWith(QLatin1Char(':')) && !names[i].contains(QStringLiteral("&&")), qPrintable(names[i]));
+            translated += names[i] != english[i];
+        }
+        QVERIFY2(translated >= english.size() - 2, qPrintable(names.join(" | "))); // "APN" stays "APN"
+        const int back = w.cbLanguage->findText("english");
+        w.cbLanguage->setCurrentIndex(back);
+        emit w.cbLanguage->activated(back);
+        ResetLanguageModule();
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.value(0).Text));
     }
 
     // Enter in the console's field sends its line as the Send button does, to the tracker.

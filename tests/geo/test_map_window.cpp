@@ -23,6 +23,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QWebEngineView>
+#include <QComboBox>
 #include <QtTest>
 
 namespace {
@@ -98,6 +99,7 @@ private slots:
     void rowClickAndShowAllDrawOnTheMap();
     void mapChoiceIsReadFromTheSettingsFileOnly();
     void mapTextsFollowTheLanguageOfTheStart();
+    void aShownNoticeFollowsALanguageChosenOnTheList();
     void withoutAMapEachPressGivesOneNotice();
     void closingDuringAWaitForASilentHost();
 };
@@ -251,6 +253,36 @@ void TestMapWindow::mapTextsFollowTheLanguageOfTheStart()
     w.rgMap->SetMapSettings(TMapSettings{TMapProvider::Google, {}, {}, {}});
     QTest::mouseClick(w.rgMap->btnLoadMap, Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(w.rgMap->lblMapNotice->text(), QStringLiteral("Sin mapa desde 127.0.0.1:1."), 10000);
+}
+
+void TestMapWindow::aShownNoticeFollowsALanguageChosenOnTheList()
+{
+    // The shipped Spanish file, chosen on the list while the notice of a failed map is shown.
+    QVERIFY(QDir().mkpath(dir->path() + QStringLiteral("/locale")));
+    const QString shipped = QFINDTESTDATA("../../locale/spanish.lng");
+    QVERIFY(!shipped.isEmpty());
+    QVERIFY(QFile::copy(shipped, dir->path() + QStringLiteral("/locale/spanish.lng")));
+    TFrmMain w;
+    w.show();
+    w.ed_googleurl->setText(QStringLiteral("127.0.0.1:1"));
+    w.rgMap->SetMapSettings(TMapSettings{TMapProvider::Google, {}, {}, {}});
+    QTest::mouseClick(w.rgMap->btnLoadMap, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(w.rgMap->MapState(), TMapGroup::TMapState::Failed, 10000);
+    QVERIFY(w.rgMap->lblMapNotice->text().startsWith(QStringLiteral("The map could not be loaded from 127.0.0.1:1.")));
+    QCOMPARE(w.rgMap->ed_web->text(), w.rgMap->lblMapNotice->text());
+    const int spanish = w.cbLanguage->findText(QStringLiteral("spanish"));
+    QVERIFY(spanish >= 0);
+    w.cbLanguage->setCurrentIndex(spanish);
+    emit w.cbLanguage->activated(spanish);
+    QVERIFY2(w.rgMap->lblMapNotice->text().startsWith(QStringLiteral("No se pudo cargar el mapa desde 127.0.0.1:1.")),
+             qPrintable(w.rgMap->lblMapNotice->text()));
+    QCOMPARE(w.rgMap->ed_web->text(), w.rgMap->lblMapNotice->text());
+    QVERIFY(!w.rgMap->lblMapNotice->isHidden());
+    // Back to English for the tests after this one.
+    const int english = w.cbLanguage->findText(QStringLiteral("english"));
+    w.cbLanguage->setCurrentIndex(english);
+    emit w.cbLanguage->activated(english);
+    QVERIFY(w.rgMap->lblMapNotice->text().startsWith(QStringLiteral("The map could not be loaded")));
 }
 
 void TestMapWindow::withoutAMapEachPressGivesOneNotice()
