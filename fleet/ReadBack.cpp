@@ -1,10 +1,17 @@
 #include "fleet/ReadBack.h"
 
-#include "fleet/ShadowSettings.h"
+#include "core/Numbers.h"
+#include "fleet/ModelDispatcher.h"
+#include "geo/GeoFenceList.h"
+#include "params/AlarmPage.h"
+#include "params/MainSettingsPage.h"
+#include "params/RadioGroup.h"
 #include "geo/CoordText.h"
 #include "i18n/ProgramTexts.h"
 #include "params/TmpHotSpotGroup.h"
 
+#include <QComboBox>
+#include <QRadioButton>
 #include <cmath>
 
 namespace {
@@ -28,6 +35,23 @@ QString FenceText(const TGeoFence& f)
     const auto c = [](double v) { return QString::number(v, 'g', 15); };
     return QStringLiteral("%1 (%2, %3) (%4, %5)")
         .arg(QString::fromLocal8Bit(f.FenceName), c(f.LTLongitude), c(f.LTLatitude), c(f.RBLongitude), c(f.RBLatitude));
+}
+
+// A wire value as the pages would show it: a choice by its caption, anything else as it stands.
+QString ShownValue(const TDispatchTargets& pages, const QString& key, const QString& value)
+{
+    const int index = StrToIntDef(value, -1);
+    if (key == QLatin1String("upload_mode"))
+        return index >= 0 && index < pages.Main->cbUpLoadMode->count() ? pages.Main->cbUpLoadMode->itemText(index) : value;
+    if (key == QLatin1String("strategy") && (index == 1 || index == 2))
+        return TrimText(index == 2 ? pages.Main->RBtn_Main_02->text() : pages.Main->RBtn_Main_01->text());
+    if (key.startsWith(QLatin1String("alarm_"))) {
+        const TRadioGroup* group = pages.Alarm->Group(key.mid(6).toInt());
+        const QList<QRadioButton*> items =
+            group ? group->findChildren<QRadioButton*>(QString(), Qt::FindDirectChildrenOnly) : QList<QRadioButton*>();
+        return index >= 0 && index < items.size() ? items[index]->text() : value;
+    }
+    return value;
 }
 
 } // namespace
@@ -68,19 +92,30 @@ TReadBackOutcome ReadBackAndCompare(const TFleetTargets& targets, const QList<TC
                                     const QList<TSettingField>& expected, const QList<TGeoFence>& fences,
                                     const std::function<bool()>& stopped)
 {
-    TShadowSettings shadow(targets);
+    // The answers go into a model, each value as the tracker answered it; the pages stay.
+    TTrackerSettings tracker;
     TReadBackOutcome outcome;
     {
-        const TDispatcherSwap swap(targets, shadow.Dispatcher);
+        const TDispatcherSwap swap(targets, std::make_shared<TModelDispatcher>(targets.Dispatch, tracker));
         outcome.Result = RunExchange(*targets.Dispatch.Queue, reads, stopped);
     }
-    outcome.Identifier = shadow.Identifier();
-    outcome.Firmware = shadow.Firmware();
+    outcome.Identifier = tracker.Identifier;
+    outcome.Firmware = tracker.Firmware;
     if (outcome.Result != TExchangeResult::Answered)
         return outcome;
-    QList<TSettingField> actual = shadow.Fields();
-    actual << RadiusField(*shadow.HotSpot);
-    outcome.Differences = DifferingFields(expected, actual) + DifferingFences(fences, shadow.Fences);
+    QList<TSettingField> actual;
+    for (const TSettingField& e : expected) {
+        TSettingField a = e;
+        a.Value = tracker.Value(e.Key);
+        a.Shown = ShownValue(targets.Dispatch, e.Key, a.Value);
+        actual << a;
+    }
+    TGeoFenceList trackerFences;
+    trackerFences.CreateRecords();
+    for (const TGeoFence& f : tracker.Fences)
+        if (TGeoFence* record = trackerFences.FindFence(f.FenceNo))
+            *record = f;
+    outcome.Differences = DifferingFields(expected, actual) + DifferingFences(fences, trackerFences);
     return outcome;
 }
 

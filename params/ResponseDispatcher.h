@@ -39,6 +39,7 @@ public:
     using TGeoFenceAnswerHandler = std::function<void(const TResponseFields&)>;
 
     explicit TResponseDispatcher(const TDispatchTargets& targets);
+    virtual ~TResponseDispatcher() = default;
 
     // The page of pgCtrl on which no tip is shown: the console's own answers speak for themselves.
     static constexpr int ConsolePageIndex = 3;
@@ -47,7 +48,8 @@ public:
     // Set by the geo-fence page; without it a command 8 answer is checked and only advances.
     void SetGeoFenceAnswerHandler(TGeoFenceAnswerHandler handler) { FGeoFenceAnswer = std::move(handler); }
 
-    void DispatchResponse(const QByteArray& payload);
+    // A read-back swaps in a dispatcher of its own that fills a settings model instead.
+    virtual void DispatchResponse(const QByteArray& payload);
 
     // The conversions of the command table.
     // Field i; raises when the answer has no such field.
