@@ -31,6 +31,7 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 
@@ -393,16 +394,40 @@ void TFrmMain::SetProgressTotal(int total) { rgbBar->SetTotalParts(total); }
 
 void TFrmMain::SetProgressComplete(int complete) { rgbBar->SetPartsComplete(complete); }
 
-void TFrmMain::LogSeparator() { AppendLogLine(QString()); }
+void TFrmMain::LogSeparator() { AppendExchangeLogLine(QString()); }
 
 void TFrmMain::LogSent(const QString& word, const QByteArray& commandText)
 {
-    AppendLogLine(FormatSentLine(Clock::Now(), word, commandText));
+    AppendExchangeLogLine(FormatSentLine(Clock::Now(), word, commandText));
 }
 
 void TFrmMain::LogReceived(const QString& word, const QByteArray& payload)
 {
-    AppendLogLine(FormatReceivedLine(Clock::Now(), word, payload));
+    AppendExchangeLogLine(FormatReceivedLine(Clock::Now(), word, payload));
+}
+
+void TFrmMain::AppendExchangeLogLine(const QString& line)
+{
+    // Held lines are formatted now, so they keep the time they happened at.
+    if (FExchangeLogHeld)
+        FHeldExchangeLog << line;
+    else
+        AppendLogLine(line);
+}
+
+void TFrmMain::HoldExchangeLog()
+{
+    FExchangeLogHeld = true;
+    FHeldExchangeLog.clear();
+}
+
+void TFrmMain::ReleaseExchangeLog(bool keep)
+{
+    FExchangeLogHeld = false;
+    const QStringList lines = std::exchange(FHeldExchangeLog, {});
+    if (keep)
+        for (const QString& line : lines)
+            AppendLogLine(line);
 }
 
 QString TFrmMain::Translate(const QString& text) { return ::Translate(text); }

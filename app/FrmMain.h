@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fleet/LogHold.h"
 #include "geo/GeoFenceList.h"
 #include "link/CmdQueue.h"
 #include "link/ComPort.h"
@@ -21,7 +22,7 @@ class TSegmentProgressBar;
 
 // The program's one main window. It owns the port, the command queue and the pages, and wires
 // them together; each page keeps its own controls and handlers.
-class TFrmMain : public QWidget, private ICmdQueueHost, private IByteChannel {
+class TFrmMain : public QWidget, public ILogHold, private ICmdQueueHost, private IByteChannel {
     Q_OBJECT
 public:
     explicit TFrmMain(QWidget* parent = nullptr);
@@ -35,6 +36,9 @@ public:
 
     // Appends one line to both views of the communication log.
     void AppendLogLine(const QString& line);
+    // ILogHold: the queue's lines (sent, received, separators) kept back for a while.
+    void HoldExchangeLog() override;
+    void ReleaseExchangeLog(bool keep) override;
 
     // Mouse press on "ID:": the one combination (Ctrl+Shift with the left button) shows the
     // advanced controls, every other press hides them.
@@ -45,6 +49,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void AppendExchangeLogLine(const QString& line);
+    bool FExchangeLogHeld = false;
+    QStringList FHeldExchangeLog;
+
     // Start-up, in its fixed order; an error skips the steps after it.
     void FormCreate();
     void ReadProgramSettings();

@@ -4,6 +4,7 @@
 #include "core/Dialogs.h"
 #include "fleet/CloseWatch.h"
 #include "fleet/FenceFile.h"
+#include "fleet/LogHold.h"
 #include "fleet/ProvisionReport.h"
 #include "fleet/ProvisionRun.h"
 #include "i18n/Language.h"
@@ -13,6 +14,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
@@ -21,11 +23,14 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
+#include <optional>
 
 namespace {
 
-// How long a run waits between two status queries that found the line empty (or still taken).
-constexpr int PollPauseMs = 300;
+// How often a run asks whether a tracker is there (or still there): a presence query starts at
+// most once a second, counted from the start of the one before.
+constexpr int PresencePeriodMs = 1000;
 
 template <typename W>
 W* Named(W* widget, const char* name)
@@ -211,14 +216,45 @@ void TProvisionWindow::Run()
         lblProvisionStatus->setText(text);
     });
     const QString device = T.PortDevice();
+    // Presence queries: at most one a second, and logged only when the answer differs from the
+    // one before (a tracker came, or went), not every second while nothing changes.
+    auto* hold = dynamic_cast<ILogHold*>(T.Window);
+    QElapsedTimer lastQuery;
+    std::optional<TExchangeResult> lastPresence;
+    const auto presence = [&]() -> std::optional<TExchangeResult> {
+        if (lastQuery.isValid() && !PauseRun(int(std::max<qint64>(0, PresencePeriodMs - lastQuery.elapsed())), stopped))
+            return std::nullopt;
+        lastQuery.start();
+        if (hold)
+            hold->HoldExchangeLog();
+        const TExchangeResult result = run.QueryTracker();
+        const bool changed = result != TExchangeResult::Stopped && result != lastPresence;
+        if (hold)
+            hold->ReleaseExchangeLog(changed);
+        if (result == TExchangeResult::Stopped)
+            return std::nullopt;
+        lastPresence = result;
+        return result;
+    };
     while (!stopped()) {
         pbProvisionSteps->setValue(0);
         lblProvisionStatus->setText(TranslateText("provision_waiting").arg(device));
         // A tracker is there once it answers the status query. A USB tracker that was
         // unplugged took its line with it: the port is opened again once the device is back.
-        while (!(T.PortReopen() && run.QueryTracker() == TExchangeResult::Answered))
-            if (!PauseRun(PollPauseMs, stopped))
-                return;
+        for (;;) {
+            if (T.PortReopen()) {
+                const std::optional<TExchangeResult> found = presence();
+                if (!found)
+                    return;
+                if (*found == TExchangeResult::Answered)
+                    break;
+            } else {
+                // The device is not back yet: no query, the same pace.
+                if (!PauseRun(PresencePeriodMs, stopped))
+                    return;
+                lastPresence = TExchangeResult::NoAnswer;
+            }
+        }
         const TProvisionResult result = run.ProvisionOne(fences, false);
         if (result.Outcome == TProvisionOutcome::Stopped || stopped())
             return;
@@ -227,14 +263,14 @@ void TProvisionWindow::Run()
                                    QDateTime::currentDateTime(), device, result);
         // The next tracker is one that answers after this one went away (hung up or silent).
         lblProvisionStatus->setText(TranslateText("provision_remove"));
+        lastPresence = TExchangeResult::Answered; // the run itself has just heard it
+        lastQuery.start();
         for (;;) {
-            const TExchangeResult still = run.QueryTracker();
-            if (still == TExchangeResult::Stopped)
+            const std::optional<TExchangeResult> still = presence();
+            if (!still)
                 return;
-            if (still == TExchangeResult::NoAnswer)
+            if (*still == TExchangeResult::NoAnswer)
                 break;
-            if (!PauseRun(PollPauseMs, stopped))
-                return;
         }
     }
 }

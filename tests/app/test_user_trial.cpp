@@ -5,6 +5,10 @@
 #include "core/Dialogs.h"
 #include "diag/ConsolePage.h"
 #include "fleet/CompareDialog.h"
+#include "fleet/ProvisionWindow.h"
+#include "diag/LogView.h"
+#include "i18n/ProgramTexts.h"
+#include "params/ParamsFile.h"
 #include "i18n/Language.h"
 #include "params/BarMeter.h"
 #include "params/LedDisplay.h"
@@ -14,6 +18,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QTimer>
 #include <QTableWidget>
 #include <QLabel>
 #include <QLineEdit>
@@ -179,6 +186,78 @@ private slots:
         w.cbLanguage->setCurrentIndex(back);
         emit w.cbLanguage->activated(back);
         ResetLanguageModule();
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.value(0).Text));
+    }
+
+    // While a provisioned tracker waits to be taken away (and while the line waits for the
+    // next), the run asks at most once a second and logs a presence query only when its result
+    // changes: a tracker that stays plugged in adds nothing to the log.
+    void presenceQueriesAreSparseAndLoggedOnChange()
+    {
+        TSimTracker sim;
+        QVERIFY(sim.Start());
+        TFrmMain w;
+        w.cbTipOnOK->setChecked(false);
+        w.AddPort(sim.DevicePath());
+        const QString params = QDir(dir->path()).filePath("fleet.cfg");
+        w.ParamsFile->SaveParamsFile(params); // the pages as they start, every key
+        QTest::mouseClick(w.btnProvision, Qt::LeftButton);
+        auto* pw = w.findChild<TProvisionWindow*>("FrmProvision");
+        QVERIFY(pw);
+        pw->edtProvisionParams->setText(params);
+        pw->ReportPath = QDir(dir->path()).filePath("report.csv");
+        auto* log = w.findChild<TLogView*>("mm_Recv");
+        QVERIFY(log);
+
+        const QString removeText = TranslateText("provision_remove");
+        constexpr int WatchMs = 5000;
+        QElapsedTimer watch;
+        int phase = 0; // 0 provisioning, 1 still plugged in, 2 taken away, 3 waiting for the next
+        qsizetype linesAt[4] = {}, commandsAt[4] = {};
+        QStringList waitingLines;
+        QTimer hands;
+        connect(&hands, &QTimer::timeout, [&] {
+            const auto mark = [&](int next) {
+                phase = next;
+                linesAt[next] = log->Lines().size();
+                commandsAt[next] = sim.ReceivedCommands().size();
+                watch.start();
+            };
+            if (phase == 0 && pw->lblProvisionStatus->text() == removeText) {
+                mark(1);
+            } else if (phase == 1 && watch.elapsed() >= WatchMs) {
+                mark(2);
+                TSimFaults silent;
+                silent.Silent = true;
+                sim.SetFaults(silent);
+            } else if (phase == 2 && pw->lblProvisionStatus->text().startsWith("Waiting for a tracker")) {
+                mark(3);
+            } else if (phase == 3 && watch.elapsed() >= 2 * WatchMs) {
+                waitingLines = log->Lines().mid(linesAt[3]);
+                pw->btnProvisionStop->click();
+            }
+        });
+        hands.start(20);
+        QTimer::singleShot(120000, pw->btnProvisionStop, &QPushButton::click); // never hang the test
+        QTest::mouseClick(pw->btnProvisionStart, Qt::LeftButton);
+        hands.stop();
+        QCOMPARE(phase, 3);
+        QCOMPARE(pw->lstProvisionReport->count(), 1);
+
+        // Still plugged in for 5 s: at most one query (two commands) a second, none logged.
+        const qsizetype sent = commandsAt[2] - commandsAt[1];
+        qInfo("still plugged in for %d ms: %lld commands, %lld log lines; waiting %d ms: %lld commands, %lld log lines",
+              WatchMs, qint64(sent), qint64(linesAt[2] - linesAt[1]), 2 * WatchMs,
+              qint64(sim.ReceivedCommands().size() - commandsAt[3]), qint64(waitingLines.size()));
+        QVERIFY2(sent >= 6 && sent <= 2 * (WatchMs / 1000 + 1), qPrintable(QString::number(sent)));
+        QCOMPARE(linesAt[2] - linesAt[1], qsizetype(0));
+        // Taken away: the query that found the line empty is logged, once.
+        const QStringList gone = log->Lines().mid(linesAt[2], linesAt[3] - linesAt[2]);
+        QVERIFY2(gone.filter(" >> ").size() >= 1 && gone.filter(" >> ").size() <= 2 && gone.last().contains(" >> "),
+                 qPrintable(gone.join("\n")));
+        // Waiting for the next for 10 s: queries go out, the log stays as it was.
+        QVERIFY(sim.ReceivedCommands().size() > commandsAt[3]);
+        QVERIFY2(waitingLines.filter(" >> ").isEmpty(), qPrintable(waitingLines.join("\n")));
         QVERIFY2(messages.isEmpty(), qPrintable(messages.value(0).Text));
     }
 
