@@ -523,6 +523,32 @@ private slots:
         QVERIFY(FMessages.isEmpty());
     }
 
+    // The box of a port that did not open keeps its specified first line and says the device
+    // and the reason in the language loaded.
+    void portOpenReasonInTheShippedLanguages()
+    {
+        const QString folder = QFINDTESTDATA("../../locale");
+        QVERIFY(!folder.isEmpty());
+        const struct {
+            const char* Language;
+            const char* Reason;
+        } cases[] = {{"spanish", "COM99: No existe el archivo o el directorio"}, {"chinese", "COM99：没有那个文件或目录"}};
+        for (const auto& c : cases) {
+            const QString file = QString::fromLatin1(c.Language) + ".lng";
+            WriteFile(LocalePath(file), ReadFile(QDir(folder).filePath(file)));
+            Start();
+            SetConfiguredLanguage(QString::fromLatin1(c.Language));
+            auto window = Start();
+            FMessages.clear();
+            window->cboCOMIndex->setEditText("99");
+            window->btn_Switch->click();
+            QCOMPARE(FMessages.size(), 1);
+            QCOMPARE(FMessages[0].Text.split('\n'),
+                     (QStringList{"Unable to open com port (Error: 2)", QString::fromUtf8(c.Reason)}));
+        }
+        FMessages.clear();
+    }
+
     void sourceTextsDifferingInCaseAreNumberedApart()
     {
         auto window = Start();
