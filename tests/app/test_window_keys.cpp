@@ -10,6 +10,7 @@
 #include "params/StatusPanel.h"
 #include "sim/SimTracker.h"
 
+#include <QAbstractSpinBox>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -140,13 +141,18 @@ private slots:
         w.GeoPage->pnlGeoEdit->show();
         QVERIFY(w.GeoPage->pnlGeoEdit->isVisible());
         int fields = 0;
+        QStringList skipped;
         for (QLineEdit* edit : w.findChildren<QLineEdit*>()) {
             // Read-only and hidden fields take no typing.
             QWidget* field = edit;
             if (auto* combo = qobject_cast<QComboBox*>(edit->parentWidget()); combo && combo->lineEdit() == edit)
                 field = combo;
-            if (edit->isReadOnly() || !field->isEnabled() || !TabOrderNamesContain(field))
+            if (auto* spin = qobject_cast<QAbstractSpinBox*>(edit->parentWidget()))
+                field = spin;
+            if (edit->isReadOnly() || !field->isEnabled() || !TabOrderNamesContain(field)) {
+                skipped << field->objectName();
                 continue;
+            }
             for (int i = 0; i < w.pgCtrl->count(); ++i)
                 if (w.pgCtrl->widget(i)->isAncestorOf(field))
                     w.pgCtrl->setCurrentIndex(i);
@@ -181,6 +187,8 @@ private slots:
             QVERIFY2(edit->text() == QStringLiteral("123"), qPrintable(field->objectName()));
             w.SetCommandButtonsEnabled(true);
         }
+        qInfo("%d text fields tried; read-only, disabled or not a field of the window: %s", fields,
+              qPrintable(skipped.join(", ")));
         QVERIFY2(fields >= 25, qPrintable(QString::number(fields)));
     }
 
