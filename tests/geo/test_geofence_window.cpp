@@ -224,10 +224,10 @@ void TestGeoFenceWindow::saveChangesTheTrackersFence()
     QVERIFY(Page().vtList->isEnabled());
     QVERIFY(!w->rgMap->FenceSettingActive());
     QVERIFY(ExchangeDone());
-    QCOMPARE(sim->ReceivedCommands(), QList<QByteArray>{"(P08,1,7,11356.7370,2255.0753,11400.0000,-3352.1280,Depot)"});
-    QCOMPARE(sim->State().Fences[6], SimFence("11356.7370", "2255.0753", "11400.0000", "-3352.1280", "Depot"));
-    // The tracker's answer is applied to the row as well.
-    QCOMPARE(Page().vtListGetText(6, TFenceTableModel::TagLTLongitude), QStringLiteral("113.945617"));
+    QCOMPARE(sim->ReceivedCommands(), QList<QByteArray>{"(P08,1,7,11356.7371,2255.0753,11400.0000,-3352.1280,Depot)"});
+    QCOMPARE(sim->State().Fences[6], SimFence("11356.7371", "2255.0753", "11400.0000", "-3352.1280", "Depot"));
+    // The tracker's answer is applied to the row as well: the typed corner comes back unchanged.
+    QCOMPARE(Page().vtListGetText(6, TFenceTableModel::TagLTLongitude), QStringLiteral("113.945618"));
     QCOMPARE(Page().vtListGetText(6, TFenceTableModel::TagRBLatitude), QStringLiteral("-33.8688"));
     QVERIFY(messages.isEmpty());
 }
@@ -265,7 +265,7 @@ void TestGeoFenceWindow::writeSelectedSendsTheLowerRowFirst()
     QCOMPARE(w->rgbBar->TotalParts(), 2);
     QVERIFY(ExchangeDone());
     QCOMPARE(sim->ReceivedCommands(),
-             (QList<QByteArray>{"(P08,1,2,11356.7370,2255.0753,11400.0000,2230.0000,Two)",
+             (QList<QByteArray>{"(P08,1,2,11356.7371,2255.0753,11400.0000,2230.0000,Two)",
                                 "(P08,1,9,230.0000,4845.0000,245.0000,4830.0000,Nine)"}));
     QCOMPARE(sim->State().Fences[1].Name, QByteArray("Two"));
     QCOMPARE(sim->State().Fences[8], SimFence("230.0000", "4845.0000", "245.0000", "4830.0000", "Nine"));
