@@ -523,7 +523,7 @@ private slots:
         QVERIFY(FMessages.isEmpty());
     }
 
-    // The box of a port that did not open keeps its specified first line and says the device
+    // The box of a port that did not open keeps its fixed first line and says the device
     // and the reason in the language loaded.
     void portOpenReasonInTheShippedLanguages()
     {

@@ -136,7 +136,7 @@ private slots:
         Click(w.btn_Switch);
         QCOMPARE(messages.size(), 1);
         QCOMPARE(messages[0].Caption, QStringLiteral("ERROR"));
-        // The specified line first, then the port and the system's reason.
+        // The fixed error line first, then the port and the system's reason.
         QCOMPARE(messages[0].Text, QStringLiteral("Unable to open com port (Error: 2)\nCOM%1: No such file or directory")
                                        .arg(number));
         QCOMPARE(messages[0].Icon, TMsgIcon::Error);

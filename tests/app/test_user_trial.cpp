@@ -89,7 +89,7 @@ private slots:
         w.btn_Switch->click();
         QVERIFY(!w.ComPort.Connected());
         QVERIFY(p.Stale());
-        // The values stay (the identifier as specified), greyed, each saying whose they are.
+        // The values stay (the identifier is kept after a close), greyed, each saying whose they are.
         QCOMPARE(p.RzMeter_LED->Text(), QStringLiteral("0123456789"));
         QCOMPARE(p.lblAnotherName->text(), QStringLiteral("Van 12"));
         for (QWidget* d : Displays(p)) {
