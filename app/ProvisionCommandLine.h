@@ -19,6 +19,11 @@ enum TProvisionExit {
     ProvisionExitDiffers = 1,    // the tracker answered, but a value differs
     ProvisionExitUsage = 2,      // a usage error, or a file that cannot be read or used
     ProvisionExitNoTracker = 3,  // no tracker answered (or the port could not be opened)
+    ProvisionExitFailed = 4,     // the run failed after the tracker answered, or its report row
+                                 // could not be saved
+    // Stopped by SIGINT or SIGTERM: 128 plus the signal, as a shell reports it.
+    ProvisionExitInterrupted = 130,
+    ProvisionExitTerminated = 143,
 };
 
 // Runs once the application object exists; returns the exit code.

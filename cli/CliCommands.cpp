@@ -3,6 +3,7 @@
 #include "core/AppError.h"
 #include "core/DataFolder.h"
 #include "core/IniText.h"
+#include "fleet/ParamFileChecks.h"
 #include "fleet/TrackerSession.h"
 #include "link/PortList.h"
 
@@ -60,9 +61,17 @@ bool Identify(TTrackerSession& session, const TCliOutput& out)
     return true;
 }
 
-// Reads the parameter file into the settings as Load puts it on a new window's pages.
+// Reads the parameter file into the settings as Load puts it on a new window's pages, after the
+// checks a run makes: any refusal, and nothing is sent.
 bool LoadSettings(const QString& path, TTrackerSettings& settings, const TCliOutput& out)
 {
+    const TParamFileCheck check = CheckParamFileForRun(path);
+    for (const QString& warning : check.Warnings)
+        out.Problem(QStringLiteral("warning: ") + warning);
+    for (const QString& refusal : check.Refusals)
+        out.Problem(refusal);
+    if (!check.Passed())
+        return false;
     TIniText ini;
     QString reason;
     if (!QFileInfo(path).isFile() || !ini.LoadFile(path, &reason)) {

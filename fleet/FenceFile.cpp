@@ -301,7 +301,10 @@ TFenceFileContents ParseFenceCsv(const QByteArray& bytes)
 {
     TFenceFileContents contents;
     TFenceChecker check(contents, "fence_file_line");
-    const QString text = QString::fromUtf8(bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes);
+    QString text = QString::fromUtf8(bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes);
+    // Lines end with CR LF, LF or a lone CR (files from old Mac tools): all end a line.
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     const QStringList lines = text.split(QLatin1Char('\n'));
     bool first = true;
     for (qsizetype i = 0; i < lines.size(); ++i) {

@@ -15,8 +15,10 @@ QString DefaultPath(const QDate& day);
 // The row as written, without its line end.
 QString Row(const QDateTime& time, const QString& portDevice, const TProvisionResult& result);
 
-// Appends one row (writing the header into a new file) atomically: the file is whole either way.
-// Raises EAppError "Cannot create file "%s". %s".
+// Appends one row (the header first into a new or empty file) under a lock beside the file, so
+// that runs appending at once never mix or lose rows. Only a regular file is a report. A row that
+// cannot be written whole is taken back, leaving the rows before it. Raises EAppError
+// "Cannot create file "%s". %s".
 void AppendRow(const QString& path, const QDateTime& time, const QString& portDevice, const TProvisionResult& result);
 
 } // namespace ProvisionReport

@@ -16,6 +16,7 @@ QString TProvisionResult::ResultWord() const
     case TProvisionOutcome::Refused: return QStringLiteral("refused");
     case TProvisionOutcome::Failed: return QStringLiteral("error");
     case TProvisionOutcome::Stopped: return QStringLiteral("stopped");
+    case TProvisionOutcome::Interrupted: return QStringLiteral("interrupted");
     }
     return {};
 }

@@ -17,6 +17,7 @@ enum class TProvisionOutcome {
     Refused,   // the pages hold a value that cannot be written (a box said which)
     Failed,    // the tracker stopped answering, or the line failed
     Stopped,   // the run was stopped
+    Interrupted, // the command-line run was stopped by a signal
 };
 
 struct TProvisionResult {
@@ -26,7 +27,8 @@ struct TProvisionResult {
     QString Error;                       // for Refused and Failed
     QList<TFieldDifference> Differences; // for Differs
 
-    // "pass", "differs", "no tracker", "refused", "error", "stopped": the report's result column.
+    // "pass", "differs", "no tracker", "refused", "error", "stopped", "interrupted": the
+    // report's result column.
     QString ResultWord() const;
     // The fields that differed ("field: written a, read back b; …") or the error.
     QString Details() const;

@@ -39,7 +39,7 @@ run read --port "$device" -o "$tmp/read.cfg"; expect_rc 0 "read"
 grep -q '^GPRS_Port=8888' "$tmp/read.cfg" || fail "read did not save the port"
 grep -q '^DataUpLoad_KeepAliveTime=300' "$tmp/read.cfg" || fail "read did not save the keep-alive"
 
-printf '[Para]\r\nBasicInfo_AnotherName=Van7\r\nBasicInfo_LowBattery=30\r\nBasicInfo_TimeDiff=480\r\nBasicInfo_GSensorParams=700\r\nAuthNumber_VIP1=+4912345\r\nGPRS_IPAdd=10.1.2.3\r\nGPRS_Port=9000\r\nGPRS_APN=internet\r\nDataUpLoad_Normal=1\r\nDataUpLoad_Moving=0\r\nDataUpLoad_Mode=2\r\nDataUpLoad_KeepAlive=1\r\nDataUpLoad_KeepAliveTime=30\r\nAlarm_Params=1,2,3,0,1\r\n' > "$tmp/fleet.cfg"
+printf '[Para]\r\nBasicInfo_AnotherName=Van7\r\nBasicInfo_LowBattery=30\r\nBasicInfo_TimeDiff=480\r\nBasicInfo_GSensorParams=700\r\nAuthNumber_VIP1=+4912345\r\nAuthNumber_VIP2=\r\nAuthNumber_VIP3=\r\nAuthNumber_VIP4=\r\nAuthNumber_VIP5=\r\nGPRS_IPAdd=10.1.2.3\r\nGPRS_Port=9000\r\nGPRS_APN=internet\r\nGPRS_User=\r\nGPRS_Pass=\r\nDataUpLoad_Normal=1\r\nDataUpLoad_Moving=0\r\nDataUpLoad_Mode=2\r\nDataUpLoad_KeepAlive=%s\r\nDataUpLoad_KeepAliveTime=%s\r\nAlarm_Params=1,2,3,0,1\r\n' 1 30 > "$tmp/fleet.cfg"
 run verify "$tmp/fleet.cfg" --port "$device"; expect_rc 1 "verify before writing"
 grep -q 'differs: Port: expected "9000", tracker "8888"' <<< "$out" || fail "verify did not name the port"
 
@@ -61,12 +61,14 @@ assert any(l["event"] == "tracker" and l["identifier"] == "0123456789" for l in 
 PY
 
 # Refused values send nothing (exit 2); no tracker exits 3; usage errors exit 2.
-printf '[Para]\nBasicInfo_LowBattery=5\n' > "$tmp/low.cfg"
+sed 's/^BasicInfo_LowBattery=30/BasicInfo_LowBattery=5/' "$tmp/fleet.cfg" > "$tmp/low.cfg"
 run write "$tmp/low.cfg" --port "$device"; expect_rc 2 "low battery"
-grep -q 'Please Input The Low Battery Value More than 10!' <<< "$out" || fail "low battery not named"
-printf '[Para]\nBasicInfo_LowBattery=20\nAuthNumber_VIP2=12-3\n' > "$tmp/vip.cfg"
+grep -q 'BasicInfo_LowBattery is "5"' <<< "$out" || fail "low battery not named"
+sed 's/^AuthNumber_VIP2=/AuthNumber_VIP2=12-3/; s/^GPRS_APN=/GPRS_ANP=/' "$tmp/fleet.cfg" > "$tmp/vip.cfg"
 run write "$tmp/vip.cfg" --port "$device"; expect_rc 2 "refused number"
 grep -q 'VIP number 2 is error.' <<< "$out" || fail "refused number not named"
+grep -q 'unknown key GPRS_ANP' <<< "$out" || fail "the misspelled key is not named"
+grep -q 'lacks GPRS_APN' <<< "$out" || fail "the missing key is not named"
 run write "$tmp/missing.cfg" --port "$device"; expect_rc 2 "missing file"
 run detect; expect_rc 2 "no port"
 run frobnicate --port "$device"; expect_rc 2 "unknown command"

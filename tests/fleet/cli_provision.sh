@@ -30,7 +30,7 @@ provision() {
     echo "$out"
 }
 
-printf '[Para]\r\nBasicInfo_AnotherName=Van7\r\nBasicInfo_LowBattery=30\r\nBasicInfo_TimeDiff=480\r\nBasicInfo_GSensorParams=700\r\nAuthNumber_VIP1=+4912345\r\nGPRS_IPAdd=10.1.2.3\r\nGPRS_Port=9000\r\nGPRS_APN=internet\r\nDataUpLoad_Normal=1\r\nDataUpLoad_Moving=0\r\nDataUpLoad_Mode=2\r\nAlarm_Params=1,2,3,0,1\r\n' > "$tmp/fleet.cfg"
+printf '[Para]\r\nBasicInfo_AnotherName=Van7\r\nBasicInfo_LowBattery=30\r\nBasicInfo_TimeDiff=480\r\nBasicInfo_GSensorParams=700\r\nAuthNumber_VIP1=+4912345\r\nAuthNumber_VIP2=\r\nAuthNumber_VIP3=\r\nAuthNumber_VIP4=\r\nAuthNumber_VIP5=\r\nGPRS_IPAdd=10.1.2.3\r\nGPRS_Port=9000\r\nGPRS_APN=internet\r\nGPRS_User=\r\nGPRS_Pass=\r\nDataUpLoad_Normal=1\r\nDataUpLoad_Moving=0\r\nDataUpLoad_Mode=2\r\nDataUpLoad_KeepAlive=%s\r\nDataUpLoad_KeepAliveTime=%s\r\nAlarm_Params=1,2,3,0,1\r\n' 0 300 > "$tmp/fleet.cfg"
 printf 'number,name,lt_longitude,lt_latitude,rb_longitude,rb_latitude\r\n7,Depot,113.945617,22.917922,114,22.5\r\n' > "$tmp/fences.csv"
 report=$tmp/report.csv
 

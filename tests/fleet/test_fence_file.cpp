@@ -147,6 +147,12 @@ void TestFenceFile::formatsOtherToolsRead()
     QVERIFY2(csv.IsValid(), qPrintable(csv.ProblemsText()));
     QCOMPARE(csv.Fences.size(), 1);
     QCOMPARE(Describe(csv.Fences[0]), Describe(TGeoFence{12, "North Gate", 1.5, 2.5, 3, -4}));
+    // Lone CR line ends, column names first: each line is a fence (it used to be one line).
+    const TFenceFileContents mac = ParseFenceCsv("number,name,lt_longitude,lt_latitude,rb_longitude,rb_latitude\r"
+                                                 "7,Depot,113.945617,22.917922,114,22.5\r8,Yard,1,2,3,4\r");
+    QVERIFY2(mac.IsValid(), qPrintable(mac.ProblemsText()));
+    QCOMPARE(mac.Fences.size(), 2);
+    QCOMPARE(Describe(mac.Fences[1]), Describe(TGeoFence{8, "Yard", 1, 2, 3, 4}));
     const TFenceFileContents json = ParseFenceGeoJson(
         R"({"type":"FeatureCollection","features":[{"type":"Feature","properties":{"number":"9"},
             "geometry":{"type":"Polygon","coordinates":[[[3,-4],[3,2.5],[1.5,2.5],[1.5,-4],[3,-4]]]}}]})");

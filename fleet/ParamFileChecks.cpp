@@ -1,0 +1,98 @@
+#include "fleet/ParamFileChecks.h"
+
+#include "core/IniText.h"
+#include "core/Numbers.h"
+#include "params/AppParamsConfig.h"
+#include "params/ParamChecks.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// Every key Save writes, and so every key Write All takes a value from.
+const QStringList& WrittenKeys()
+{
+    static const QStringList keys{
+        "BasicInfo_AnotherName", "BasicInfo_LowBattery", "BasicInfo_TimeDiff", "BasicInfo_GSensorParams",
+        "AuthNumber_VIP1",       "AuthNumber_VIP2",      "AuthNumber_VIP3",    "AuthNumber_VIP4",
+        "AuthNumber_VIP5",       "GPRS_IPAdd",           "GPRS_Port",          "GPRS_APN",
+        "GPRS_User",             "GPRS_Pass",            "DataUpLoad_Normal",  "DataUpLoad_Moving",
+        "DataUpLoad_Mode",       ParamsKeys::KeepAliveOn, ParamsKeys::KeepAliveSeconds, "Alarm_Params",
+    };
+    return keys;
+}
+
+// The time zones of the world lie between UTC-12 and UTC+14.
+constexpr int32_t TimeDiffMin = -720;
+constexpr int32_t TimeDiffMax = 840;
+
+} // namespace
+
+TParamFileCheck CheckParamFileForRun(const QString& path)
+{
+    TParamFileCheck check;
+    TIniText ini;
+    QString reason;
+    if (!QFileInfo(path).isFile() || !ini.LoadFile(path, &reason)) {
+        check.Refusals << QStringLiteral("cannot read the parameter file \"%1\" %2").arg(path, reason).trimmed();
+        return check;
+    }
+    const QString section = QString::fromLatin1(ParamsKeys::Section);
+    const auto refuse = [&](const QString& key, const QString& what) {
+        check.Refusals << QStringLiteral("%1: %2 %3").arg(path, key, what);
+    };
+
+    QStringList known = WrittenKeys();
+    known << QString::fromLatin1(ParamsKeys::FenceFile);
+    for (const QString& key : ini.SectionKeys(section))
+        if (!known.contains(key, Qt::CaseInsensitive))
+            check.Warnings << QStringLiteral("%1: unknown key %2 in section \"%3\" is ignored").arg(path, key, section);
+    QStringList missing;
+    for (const QString& key : WrittenKeys())
+        if (!ini.ValueExists(section, key))
+            missing << key;
+    if (!missing.isEmpty())
+        check.Refusals << QStringLiteral("%1 lacks %2").arg(path, missing.join(QStringLiteral(", ")));
+
+    const auto value = [&](const QString& key) { return ini.ReadString(section, key, QString()); };
+    for (const QString& key : WrittenKeys()) {
+        const QString v = value(key);
+        // What the line cannot carry: a NUL, a character the code page has no byte for, or a
+        // character that separates values or ends the command.
+        if (v.contains(QChar(0)) || v.contains(QChar::ReplacementCharacter) || FieldText(WireText(v)) != v)
+            refuse(key, QStringLiteral("holds a character that cannot be sent"));
+        else if (key != QLatin1String("Alarm_Params") && HasCommandBreakingChar(TrimText(v)))
+            refuse(key, QStringLiteral("must not contain \",\", \"(\", \")\" or \"!\""));
+    }
+    const auto integerIn = [&](const QString& key, int32_t low, int32_t high) {
+        int32_t n = 0;
+        if (!ini.ValueExists(section, key))
+            return;
+        if (!TryStrToInt(TrimText(value(key)), n) || n < low || n > high)
+            refuse(key, QStringLiteral("is \"%1\", not a whole number from %2 to %3").arg(value(key)).arg(low).arg(high));
+    };
+    integerIn(QStringLiteral("GPRS_Port"), 1, 65535);
+    integerIn(QStringLiteral("DataUpLoad_Mode"), 1, 2);
+    integerIn(QString::fromLatin1(ParamsKeys::KeepAliveSeconds), 30, 7200);
+    integerIn(QStringLiteral("BasicInfo_TimeDiff"), TimeDiffMin, TimeDiffMax);
+    integerIn(QStringLiteral("BasicInfo_LowBattery"), 10, 100);
+    for (const char* flag : {"DataUpLoad_Normal", "DataUpLoad_Moving", ParamsKeys::KeepAliveOn})
+        integerIn(QString::fromLatin1(flag), 0, 1);
+    for (int k = 1; k <= 5; ++k) {
+        const QString key = QStringLiteral("AuthNumber_VIP%1").arg(k);
+        if (!IsPhoneNumberText(TrimText(value(key))))
+            refuse(key, QStringLiteral("is \"%1\": VIP number %2 is error.").arg(value(key)).arg(k));
+    }
+    if (ini.ValueExists(section, QStringLiteral("Alarm_Params"))) {
+        const QStringList items = value(QStringLiteral("Alarm_Params")).split(QLatin1Char(','));
+        bool valid = items.size() == 5;
+        for (const QString& item : items) {
+            int32_t n = 0;
+            valid = valid && TryStrToInt(TrimText(item), n) && n >= 0 && n <= 3;
+        }
+        if (!valid)
+            refuse(QStringLiteral("Alarm_Params"),
+                   QStringLiteral("is \"%1\", not five choices from 0 to 3").arg(value(QStringLiteral("Alarm_Params"))));
+    }
+    return check;
+}
