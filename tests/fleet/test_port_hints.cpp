@@ -62,11 +62,12 @@ private slots:
         QCOMPARE(messages.size(), 1);
         QCOMPARE(messages[0].Caption, QStringLiteral("ERROR"));
         const QStringList lines = messages[0].Text.split('\n');
-        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines.size(), 3);
         QCOMPARE(lines[0], QStringLiteral("Unable to open com port (Error: 16)"));
-        QVERIFY2(lines[1].startsWith("Another program holds the port: ") &&
-                     lines[1].contains(QStringLiteral("(process %1)").arg(holder.processId())),
-                 qPrintable(lines[1]));
+        QCOMPARE(lines[1], pty.DevicePath() + QStringLiteral(": Device or resource busy"));
+        QVERIFY2(lines[2].startsWith("Another program holds the port: ") &&
+                     lines[2].contains(QStringLiteral("(process %1)").arg(holder.processId())),
+                 qPrintable(lines[2]));
 
         // Once the other program has let go, the port opens.
         holder.closeWriteChannel();
@@ -76,13 +77,12 @@ private slots:
         QVERIFY2(w.ComPort.Connected(), qPrintable(messages.value(0).Text));
         QTest::mouseClick(w.btn_Switch, Qt::LeftButton);
 
-        // A failure with no advice keeps the one line of the error's text.
+        // A failure with no advice: the error's text and the device with the system's reason.
         messages.clear();
         w.cboCOMIndex->setEditText("999");
         QTest::mouseClick(w.btn_Switch, Qt::LeftButton);
         QCOMPARE(messages.size(), 1);
-        QVERIFY2(!messages[0].Text.contains('\n'), qPrintable(messages[0].Text));
-        QVERIFY(messages[0].Text.startsWith("Unable to open com port (Error: "));
+        QCOMPARE(messages[0].Text, QStringLiteral("Unable to open com port (Error: 2)\nCOM999: No such file or directory"));
     }
 };
 
