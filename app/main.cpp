@@ -47,8 +47,10 @@ int ParseCommandLine(int argc, char* argv[], TCommandLine& line)
                                        QStringLiteral("Start, print the files and ports found, and exit."));
     const QCommandLineOption provision(QStringLiteral("provision"),
                                        QStringLiteral("Write FILE.cfg to the tracker on --port, read it back and verify it, "
-                                                      "without a window. Exit 0 verified, 1 a value differs, 2 usage or "
-                                                      "file error, 3 no tracker answered."),
+                                                      "without a window. Exit 0 verified, 1 a value differs, 2 usage, "
+                                                      "file error or refused value, 3 no tracker answered, 4 the run "
+                                                      "failed after the tracker answered, or its report row could not "
+                                                      "be saved; 130/143 stopped by SIGINT/SIGTERM."),
                                        QStringLiteral("file"));
     const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("The port of --provision: a number or a device."),
                                   QStringLiteral("n|device"));
