@@ -1,5 +1,6 @@
 #include "fleet/ProvisionRun.h"
 
+#include "fleet/ModelDispatcher.h"
 #include "fleet/ReadBack.h"
 #include "fleet/ShadowSettings.h"
 #include "geo/FenceCommands.h"
@@ -53,17 +54,18 @@ void TProvisionRun::Step(int step, const QString& text)
 
 TExchangeResult TProvisionRun::QueryTracker(QString* identifier, QString* firmware)
 {
-    TShadowSettings tracker(T);
+    // Into a model: the pages and the status panel stay as they are.
+    TTrackerSettings tracker;
     TExchangeResult result;
     {
-        const TDispatcherSwap swap(T, tracker.Dispatcher);
+        const TDispatcherSwap swap(T, std::make_shared<TModelDispatcher>(T.Dispatch, tracker));
         result = RunExchange(*T.Dispatch.Queue, {{1, 0, {}, 0}, {1, 0, {}, 1}}, FStopped);
     }
-    // Only a tracker that answered has an identity; the second set's own start values are none.
+    // Only a tracker that answered has an identity.
     if (identifier)
-        *identifier = result == TExchangeResult::Answered ? tracker.Identifier() : QString();
+        *identifier = result == TExchangeResult::Answered ? tracker.Identifier : QString();
     if (firmware)
-        *firmware = result == TExchangeResult::Answered ? tracker.Firmware() : QString();
+        *firmware = result == TExchangeResult::Answered ? tracker.Firmware : QString();
     return result;
 }
 
