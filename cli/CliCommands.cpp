@@ -3,9 +3,18 @@
 #include "core/AppError.h"
 #include "core/DataFolder.h"
 #include "core/IniText.h"
+#include "fleet/FenceFile.h"
 #include "fleet/ParamFileChecks.h"
+#include "fleet/ProvisionReport.h"
+#include "fleet/ProvisionResult.h"
 #include "fleet/TrackerSession.h"
+#include "geo/CoordText.h"
+#include "geo/FenceCommands.h"
+#include "geo/GeoFenceList.h"
+#include "i18n/ProgramTexts.h"
 #include "link/PortList.h"
+
+#include <QDateTime>
 
 #include <QDir>
 #include <QFileInfo>
@@ -87,13 +96,21 @@ bool LoadSettings(const QString& path, TTrackerSettings& settings, const TCliOut
     return true;
 }
 
+// A setting's name in the current language; a fence by its number.
+QString FieldName(const QString& key)
+{
+    if (key.startsWith(QLatin1String("fence_")))
+        return TranslateText("verify_fence").arg(key.mid(6));
+    const TSettingDef* def = FindSettingDef(key);
+    return def ? SettingName(*def) : key;
+}
+
 // Prints the differences; the exit code they make.
 int Report(const QList<TSettingDifference>& differences, const TCliOutput& out)
 {
     QJsonArray rows;
     for (const TSettingDifference& d : differences) {
-        const TSettingDef* def = FindSettingDef(d.Key);
-        const QString name = def ? SettingName(*def) : d.Key;
+        const QString name = FieldName(d.Key);
         rows.append(QJsonObject{{"key", d.Key}, {"field", name}, {"expected", d.Expected}, {"actual", d.Actual}});
         if (!out.Json())
             out.Info(QStringLiteral("differs: %1: expected \"%2\", tracker \"%3\"").arg(name, d.Expected, d.Actual));
@@ -103,6 +120,118 @@ int Report(const QList<TSettingDifference>& differences, const TCliOutput& out)
     if (!out.Json())
         out.Info(QStringLiteral("result: %1").arg(result));
     return differences.isEmpty() ? CliExitPassed : CliExitDiffers;
+}
+
+
+// The 64 read requests of the fences.
+QList<TCmdItem> FenceReads(const QList<TGeoFence>& fences)
+{
+    QList<TCmdItem> reads;
+    for (const TGeoFence& f : fences)
+        reads << TCmdItem{GeoFenceCmdNo, 0, ReadFenceParamText(f.FenceNo), 0};
+    return reads;
+}
+
+// A fence as its write carries it: the corners' coordinate texts and the name.
+QString FenceWireText(const TGeoFence& f)
+{
+    return QString::fromLocal8Bit(WriteFenceParamText(f).mid(1));
+}
+
+// The fences to write: --fences, else the one the parameter file names; false when that file
+// is wrong (printed).
+bool LoadFences(const TCliOptions& options, QList<TGeoFence>& fences, const TCliOutput& out)
+{
+    QString path = options.FenceFile;
+    if (path.isEmpty()) {
+        TIniText ini;
+        ini.LoadFile(options.ParamsFile);
+        path = ResolveFenceFile(options.ParamsFile, TAppParamsConfig::ReadFrom(ini).FenceFile);
+    }
+    if (path.isEmpty())
+        return true;
+    try {
+        const TFenceFileContents contents = ReadFenceFile(path);
+        if (!contents.IsValid()) {
+            out.Problem(QStringLiteral("the fence file \"%1\" holds wrong lines:\n%2").arg(path, contents.ProblemsText()));
+            return false;
+        }
+        fences = NonEmptyFences(contents.Fences);
+    } catch (const EAppError& e) {
+        out.Problem(e.Message());
+        return false;
+    }
+    if (fences.isEmpty())
+        out.Problem(QStringLiteral("warning: the fence file \"%1\" holds no fence").arg(path));
+    else if (!out.Json())
+        out.Info(QStringLiteral("fences: %1 from %2").arg(fences.size()).arg(path));
+    return true;
+}
+
+// Write All and the fences, everything read back and compared: the exit code, and the outcome
+// for a report row.
+int WriteAndVerify(const TCliOptions& options, const TCliOutput& out, TProvisionResult& result)
+{
+    TTrackerSettings wanted;
+    QList<TGeoFence> fences;
+    if (!LoadSettings(options.ParamsFile, wanted, out) || !LoadFences(options, fences, out)) {
+        result.Outcome = TProvisionOutcome::Refused;
+        return CliExitUsage;
+    }
+    QList<TCmdItem> writes;
+    try {
+        writes = wanted.WriteAllRequests();
+    } catch (const EAppError& e) {
+        out.Problem(QStringLiteral("%1: %2; nothing was sent").arg(options.ParamsFile, e.Message()));
+        result.Outcome = TProvisionOutcome::Refused;
+        result.Error = e.Message();
+        return CliExitUsage;
+    }
+    TTrackerSession session;
+    if (!OpenSession(session, options, out)) {
+        result.Error = QStringLiteral("the port could not be opened");
+        return CliExitNoTracker;
+    }
+    if (!Identify(session, out))
+        return CliExitNoTracker;
+    result.Identifier = session.Settings().Identifier;
+    result.Firmware = session.Settings().Firmware;
+    const auto lost = [&] {
+        result.Outcome = TProvisionOutcome::Failed;
+        result.Error = QStringLiteral("the tracker on %1 stopped answering after it had answered %2")
+                           .arg(session.Device(), session.LastError())
+                           .trimmed();
+        out.Problem(result.Error);
+        return CliExitFailed;
+    };
+    out.Step(QStringLiteral("write"), 25);
+    if (session.RunAndWait(writes) != TExchangeResult::Answered)
+        return lost();
+    if (!fences.isEmpty()) {
+        out.Step(QStringLiteral("fences"), 45);
+        QList<TCmdItem> fenceWrites;
+        for (const TGeoFence& f : fences)
+            fenceWrites << TCmdItem{GeoFenceCmdNo, 1, WriteFenceParamText(f), 0};
+        if (session.RunAndWait(fenceWrites) != TExchangeResult::Answered)
+            return lost();
+    }
+    // The full read-back: proof that the tracker holds what was written.
+    out.Step(QStringLiteral("read back"), 60);
+    TTrackerSettings& tracker = session.Settings();
+    tracker = TTrackerSettings(); // only what comes back counts
+    if (session.RunAndWait(TTrackerSettings::ReadRequestsFor(writes) + FenceReads(fences)) != TExchangeResult::Answered)
+        return lost();
+    out.Step(QStringLiteral("verify"), 90);
+    QList<TSettingDifference> differences = wanted.Differences(tracker, TTrackerSettings::ReadAllKeys());
+    for (const TGeoFence& f : fences) {
+        const TGeoFence& back = tracker.Fences[f.FenceNo - 1];
+        if (FenceWireText(f) != FenceWireText(back))
+            differences << TSettingDifference{QStringLiteral("fence_%1").arg(f.FenceNo), FenceWireText(f), FenceWireText(back)};
+    }
+    for (const TSettingDifference& d : differences)
+        result.Differences << TFieldDifference{FieldName(d.Key), d.Expected, d.Actual};
+    result.Outcome = differences.isEmpty() ? TProvisionOutcome::Passed : TProvisionOutcome::Differs;
+    return Report(differences, out);
 }
 
 } // namespace
@@ -126,6 +255,26 @@ int CliRead(const TCliOptions& options, const TCliOutput& out)
     if (session.RunAndWait(TTrackerSettings::ReadAllRequests()) != TExchangeResult::Answered) {
         out.Problem(QStringLiteral("the tracker on %1 stopped answering %2").arg(session.Device(), session.LastError()));
         return CliExitFailed;
+    }
+    if (!options.FenceFile.isEmpty()) {
+        out.Step(QStringLiteral("fences"), 75);
+        QList<TGeoFence> all(session.Settings().Fences.begin(), session.Settings().Fences.end());
+        if (session.RunAndWait(FenceReads(all)) != TExchangeResult::Answered) {
+            out.Problem(QStringLiteral("the tracker on %1 stopped answering %2").arg(session.Device(), session.LastError()));
+            return CliExitFailed;
+        }
+        TGeoFenceList fences;
+        fences.CreateRecords();
+        for (const TGeoFence& f : session.Settings().Fences)
+            fences[f.FenceNo - 1] = f;
+        try {
+            WriteFenceFile(options.FenceFile, fences);
+        } catch (const EAppError& e) {
+            out.Problem(e.Message());
+            return CliExitUsage;
+        }
+        if (!out.Json())
+            out.Info(QStringLiteral("fences saved: %1").arg(options.FenceFile));
     }
     // As Save writes it: an existing file is read first so that its other keys survive.
     TIniText ini;
@@ -152,35 +301,28 @@ int CliRead(const TCliOptions& options, const TCliOutput& out)
 
 int CliWrite(const TCliOptions& options, const TCliOutput& out)
 {
-    TTrackerSettings wanted;
-    if (!LoadSettings(options.ParamsFile, wanted, out))
-        return CliExitUsage;
-    QList<TCmdItem> writes;
+    TProvisionResult result;
+    return WriteAndVerify(options, out, result);
+}
+
+int CliProvision(const TCliOptions& options, const TCliOutput& out)
+{
+    TProvisionResult result;
+    const int code = WriteAndVerify(options, out, result);
+    if (result.Outcome == TProvisionOutcome::Refused)
+        return code; // nothing was sent: no tracker to report
+    const QString path = options.ReportFile.isEmpty() ? ProvisionReport::DefaultPath(QDate::currentDate()) : options.ReportFile;
     try {
-        writes = wanted.WriteAllRequests();
+        ProvisionReport::AppendRow(path, QDateTime::currentDateTime(), PortDevice(options.Port), result);
     } catch (const EAppError& e) {
-        out.Problem(QStringLiteral("%1: %2; nothing was sent").arg(options.ParamsFile, e.Message()));
-        return CliExitUsage;
-    }
-    TTrackerSession session;
-    if (!OpenSession(session, options, out))
-        return CliExitNoTracker;
-    if (!Identify(session, out))
-        return CliExitNoTracker;
-    out.Step(QStringLiteral("write"), 25);
-    if (session.RunAndWait(writes) != TExchangeResult::Answered) {
-        out.Problem(QStringLiteral("the tracker on %1 stopped answering %2").arg(session.Device(), session.LastError()));
+        out.Problem(e.Message());
+        out.Problem(QStringLiteral("the report row was not saved"));
         return CliExitFailed;
     }
-    // The full read-back: proof that the tracker holds what was written.
-    out.Step(QStringLiteral("read back"), 60);
-    if (session.RunAndWait(TTrackerSettings::ReadRequestsFor(writes)) != TExchangeResult::Answered) {
-        out.Problem(QStringLiteral("the tracker on %1 stopped answering %2").arg(session.Device(), session.LastError()));
-        return CliExitFailed;
-    }
-    out.Step(QStringLiteral("verify"), 90);
-    QStringList keys = TTrackerSettings::ReadAllKeys();
-    return Report(wanted.Differences(session.Settings(), keys), out);
+    out.Object({{"event", "report"}, {"file", path}});
+    if (!out.Json())
+        out.Info(QStringLiteral("report: %1").arg(path));
+    return code;
 }
 
 int CliVerify(const TCliOptions& options, const TCliOutput& out)

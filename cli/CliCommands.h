@@ -17,9 +17,13 @@ struct TCliOptions {
     QString Port;         // a number of the settings file's "ports" section, or a device path
     QString ParamsFile;   // write, verify
     QString OutFile;      // read: -o
+    QString FenceFile;    // write, provision: --fences; read: --fences-out
+    QString ReportFile;   // provision: --report
 };
 
 int CliDetect(const TCliOptions& options, const TCliOutput& out);
 int CliRead(const TCliOptions& options, const TCliOutput& out);
 int CliWrite(const TCliOptions& options, const TCliOutput& out);
 int CliVerify(const TCliOptions& options, const TCliOutput& out);
+// Write, read back and verify, and one row appended to the provisioning report.
+int CliProvision(const TCliOptions& options, const TCliOutput& out);

@@ -15,9 +15,16 @@ const char* const Usage =
     "\n"
     "Commands:\n"
     "  detect --port P                 prints the tracker's identifier and firmware\n"
-    "  read --port P -o FILE.cfg       reads every setting into a parameter file, as Save writes it\n"
-    "  write FILE.cfg --port P         writes the file's settings (Write All), reads them back, verifies\n"
+    "  read --port P -o FILE.cfg [--fences-out FILE.geojson]\n"
+    "                                  reads every setting into a parameter file, as Save writes it\n"
+    "                                  (and the 64 fences into a GeoJSON or CSV file)\n"
+    "  write FILE.cfg --port P [--fences FILE]\n"
+    "                                  writes the file's settings (Write All) and fences, reads them\n"
+    "                                  back, verifies\n"
     "  verify FILE.cfg --port P        compares the tracker with the file and prints each differing field\n"
+    "  provision FILE.cfg --port P [--fences FILE] [--report FILE.csv]\n"
+    "                                  write and verify, then one row appended to the report\n"
+    "                                  (default: reports/provision-<date>.csv in the data folder)\n"
     "\n"
     "Options:\n"
     "  --port P    a port number of the settings file's \"ports\" section, or a device path\n"
@@ -27,7 +34,7 @@ const char* const Usage =
     "\n"
     "Exit codes: 0 done and verified, 1 a value differs, 2 usage error, file error or refused value,\n"
     "3 no tracker answered (or the port could not be opened), 4 the tracker stopped answering after\n"
-    "it had answered.\n";
+    "it had answered, or the report row could not be saved.\n";
 
 int UsageError(const QString& text)
 {
@@ -75,6 +82,12 @@ int main(int argc, char* argv[])
             if (!value(folder))
                 return UsageError(QStringLiteral("--data-folder needs a folder"));
             SetAppDataFolder(QDir(folder).absolutePath());
+        } else if (a == QLatin1String("--fences") || a == QLatin1String("--fences-out")) {
+            if (!value(options.FenceFile))
+                return UsageError(QStringLiteral("%1 needs a file").arg(a));
+        } else if (a == QLatin1String("--report")) {
+            if (!value(options.ReportFile))
+                return UsageError(QStringLiteral("--report needs a file"));
         } else if (a == QLatin1String("-o") || a == QLatin1String("--output")) {
             if (!value(options.OutFile))
                 return UsageError(QStringLiteral("-o needs a file"));
@@ -91,7 +104,8 @@ int main(int argc, char* argv[])
         return UsageError(QStringLiteral("no command given"));
     if (options.Port.isEmpty())
         return UsageError(QStringLiteral("%1 needs --port").arg(command));
-    const bool takesFile = command == QLatin1String("write") || command == QLatin1String("verify");
+    const bool takesFile = command == QLatin1String("write") || command == QLatin1String("verify") ||
+                           command == QLatin1String("provision");
     if (positional.size() != (takesFile ? 1 : 0))
         return UsageError(takesFile ? QStringLiteral("%1 takes one parameter file").arg(command)
                                     : QStringLiteral("%1 takes no file").arg(command));
@@ -108,5 +122,7 @@ int main(int argc, char* argv[])
         return CliWrite(options, out);
     if (command == QLatin1String("verify"))
         return CliVerify(options, out);
+    if (command == QLatin1String("provision"))
+        return CliProvision(options, out);
     return UsageError(QStringLiteral("unknown command %1").arg(command));
 }

@@ -2,7 +2,6 @@
 
 #include "core/AppError.h"
 #include "core/Numbers.h"
-#include "geo/FenceEditPanel.h"
 #include "geo/GeoFenceList.h"
 #include "i18n/ProgramTexts.h"
 
@@ -30,7 +29,7 @@ constexpr qsizetype MaxListedProblems = 20;
 // The characters the fence editor lets a technician type; the tracker keeps nothing else.
 bool IsTrackerName(const QString& name)
 {
-    if (name.size() > TFenceEditPanel::MaxNameLength)
+    if (name.size() > MaxFenceNameLength)
         return false;
     for (const QChar c : name) {
         const char16_t u = c.unicode();
@@ -79,7 +78,7 @@ public:
     void CheckName(const QString& name)
     {
         if (!IsTrackerName(name))
-            Fail(TranslateText("fence_bad_name").arg(name, QString::number(TFenceEditPanel::MaxNameLength)));
+            Fail(TranslateText("fence_bad_name").arg(name, QString::number(MaxFenceNameLength)));
     }
     // Longitudes lie within -180..180, latitudes within -90..90.
     void CheckCorner(double value, bool isNumber, bool longitude, const QString& text)
@@ -238,7 +237,7 @@ void ParseFeature(TFenceChecker& check, const QJsonValue& value)
         check.CheckName(name.toString());
         fence.FenceName = name.toString().toLocal8Bit();
     } else {
-        check.Fail(TranslateText("fence_bad_name").arg(JsonText(name), QString::number(TFenceEditPanel::MaxNameLength)));
+        check.Fail(TranslateText("fence_bad_name").arg(JsonText(name), QString::number(MaxFenceNameLength)));
     }
 
     const QJsonObject geometry = feature.value(QLatin1String("geometry")).toObject();

@@ -2,7 +2,7 @@
 
 #include "core/AppError.h"
 #include "core/DataFolder.h"
-#include "fleet/ProvisionRun.h"
+#include "fleet/ProvisionResult.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,37 +2,13 @@
 
 #include "fleet/ExchangeWait.h"
 #include "fleet/FleetTargets.h"
+#include "fleet/ProvisionResult.h"
 #include "fleet/SettingFields.h"
 #include "geo/GeoFence.h"
 
 #include <QList>
 #include <QString>
 #include <functional>
-
-// How provisioning one tracker ended.
-enum class TProvisionOutcome {
-    Passed,    // everything written and read back the same
-    Differs,   // the tracker answered, but some value read back differs
-    NoTracker, // no tracker answered the status query
-    Refused,   // the pages hold a value that cannot be written (a box said which)
-    Failed,    // the tracker stopped answering, or the line failed
-    Stopped,   // the run was stopped
-    Interrupted, // the command-line run was stopped by a signal
-};
-
-struct TProvisionResult {
-    TProvisionOutcome Outcome = TProvisionOutcome::NoTracker;
-    QString Identifier;
-    QString Firmware;
-    QString Error;                       // for Refused and Failed
-    QList<TFieldDifference> Differences; // for Differs
-
-    // "pass", "differs", "no tracker", "refused", "error", "stopped", "interrupted": the
-    // report's result column.
-    QString ResultWord() const;
-    // The fields that differed ("field: written a, read back b; …") or the error.
-    QString Details() const;
-};
 
 // Provisions one tracker with what the window's pages hold (a parameter file is loaded into them
 // first) and the given fences: Write All, then the fences that are not empty, then everything
@@ -59,6 +35,3 @@ private:
     std::function<bool()> FStopped;
     TStepHandler FOnStep;
 };
-
-// The fences of a list that hold a corner or a name.
-QList<TGeoFence> NonEmptyFences(const QList<TGeoFence>& fences);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "geo/GeoFence.h"
+
 #include <QGroupBox>
 
 class QLabel;
@@ -15,7 +17,7 @@ public:
     explicit TFenceEditPanel(QWidget* parent = nullptr);
 
     // The tracker keeps at most this many characters of a fence name.
-    static constexpr int MaxNameLength = 20;
+    static constexpr int MaxNameLength = MaxFenceNameLength;
 
     // Caption "Geo-Fence ID: [ %d ]" (translated) and the record's values in the fields;
     // corners in shortest general decimal form, 0 as "0".

@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <cstdint>
 
+// The longest fence name the editor takes, in characters.
+constexpr int MaxFenceNameLength = 20;
+
 // One rectangular geo-fence as the tracker holds it. The corner names are only names: nothing
 // checks, orders or swaps the corners, so a record holds whatever the tracker answered, what was
 // typed, or the first and second points drawn on the map. There is no enable flag: a disabled

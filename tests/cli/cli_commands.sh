@@ -47,6 +47,26 @@ run write "$tmp/fleet.cfg" --port "$device"; expect_rc 0 "write"
 grep -q 'result: pass' <<< "$out" || fail "write did not pass"
 run verify "$tmp/fleet.cfg" --port "$device"; expect_rc 0 "verify after writing"
 
+# Fences travel both ways; provision appends its report row.
+printf 'number,name,lt_longitude,lt_latitude,rb_longitude,rb_latitude\r\n7,Depot,113.945617,22.917922,114,22.5\r\n' > "$tmp/fences.csv"
+run write "$tmp/fleet.cfg" --port "$device" --fences "$tmp/fences.csv"; expect_rc 0 "write with fences"
+run read --port "$device" -o "$tmp/back.cfg" --fences-out "$tmp/back.geojson"; expect_rc 0 "read with fences"
+python3 - "$tmp/back.geojson" <<'PY' || fail "the fence did not come back"
+import json, sys
+features = json.load(open(sys.argv[1]))["features"]
+assert [f["properties"]["name"] for f in features] == ["Depot"], features
+PY
+grep -q '^DataUpLoad_KeepAliveTime=300' "$tmp/back.cfg" || fail "keep-alive 30 shows as off with 300 in a saved file"
+run provision "$tmp/fleet.cfg" --port "$device" --report "$tmp/report.csv"; expect_rc 0 "provision"
+grep -q ",0000000042,SIM-1.0.0,pass," "$tmp/report.csv" || fail "no pass row: $(cat "$tmp/report.csv")"
+run provision "$tmp/fleet.cfg" --port "$device" --report /dev/full; expect_rc 4 "provision into /dev/full"
+
+# A tracker that ignores the fence write: exit 1 naming the fence.
+start_sim --ignore-write 8
+run write "$tmp/fleet.cfg" --port "$device" --fences "$tmp/fences.csv"; expect_rc 1 "an ignored fence"
+grep -q 'differs: Geo-fence 7: expected "7,11356.7370,2255.0753,11400.0000,2230.0000,Depot", tracker "7,000.0000,000.0000,000.0000,000.0000,"' <<< "$out" \
+    || fail "the ignored fence is not named: $out"
+
 # A tracker that ignores the GPRS write: exit 1 naming each field it kept.
 start_sim --ignore-write 5
 run write "$tmp/fleet.cfg" --port "$device" --json; expect_rc 1 "write to a tracker that ignores one write"
