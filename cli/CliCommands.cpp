@@ -123,6 +123,20 @@ int Report(const QList<TSettingDifference>& differences, const TCliOutput& out)
 }
 
 
+// Opens the port, asks who the tracker is and reads everything Read All reads: CliExitPassed,
+// or the exit code of what went wrong (printed).
+int OpenAndReadAll(TTrackerSession& session, const TCliOptions& options, const TCliOutput& out)
+{
+    if (!OpenSession(session, options, out) || !Identify(session, out))
+        return CliExitNoTracker;
+    out.Step(QStringLiteral("read"), 50);
+    if (session.RunAndWait(TTrackerSettings::ReadAllRequests()) != TExchangeResult::Answered) {
+        out.Problem(QStringLiteral("the tracker on %1 stopped answering %2").arg(session.Device(), session.LastError()));
+        return CliExitFailed;
+    }
+    return CliExitPassed;
+}
+
 // The 64 read requests of the fences.
 QList<TCmdItem> FenceReads(const QList<TGeoFence>& fences)
 {
@@ -247,15 +261,8 @@ int CliDetect(const TCliOptions& options, const TCliOutput& out)
 int CliRead(const TCliOptions& options, const TCliOutput& out)
 {
     TTrackerSession session;
-    if (!OpenSession(session, options, out))
-        return CliExitNoTracker;
-    if (!Identify(session, out))
-        return CliExitNoTracker;
-    out.Step(QStringLiteral("read"), 50);
-    if (session.RunAndWait(TTrackerSettings::ReadAllRequests()) != TExchangeResult::Answered) {
-        out.Problem(QStringLiteral("the tracker on %1 stopped answering %2").arg(session.Device(), session.LastError()));
-        return CliExitFailed;
-    }
+    if (const int code = OpenAndReadAll(session, options, out); code != CliExitPassed)
+        return code;
     if (!options.FenceFile.isEmpty()) {
         out.Step(QStringLiteral("fences"), 75);
         QList<TGeoFence> all(session.Settings().Fences.begin(), session.Settings().Fences.end());
@@ -331,15 +338,8 @@ int CliVerify(const TCliOptions& options, const TCliOutput& out)
     if (!LoadSettings(options.ParamsFile, wanted, out))
         return CliExitUsage;
     TTrackerSession session;
-    if (!OpenSession(session, options, out))
-        return CliExitNoTracker;
-    if (!Identify(session, out))
-        return CliExitNoTracker;
-    out.Step(QStringLiteral("read"), 50);
-    if (session.RunAndWait(TTrackerSettings::ReadAllRequests()) != TExchangeResult::Answered) {
-        out.Problem(QStringLiteral("the tracker on %1 stopped answering %2").arg(session.Device(), session.LastError()));
-        return CliExitFailed;
-    }
+    if (const int code = OpenAndReadAll(session, options, out); code != CliExitPassed)
+        return code;
     // The interval is not part of a parameter file: nothing to compare it with.
     QStringList keys = TTrackerSettings::ReadAllKeys();
     keys.removeAll(QStringLiteral("upload_interval"));

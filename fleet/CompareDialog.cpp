@@ -5,6 +5,7 @@
 #include "fleet/CloseWatch.h"
 #include "fleet/ExchangeWait.h"
 #include "fleet/ShadowSettings.h"
+#include "params/TrackerSettings.h"
 #include "i18n/Language.h"
 #include "i18n/ProgramTexts.h"
 #include "params/MainSettingsPage.h"
@@ -24,18 +25,6 @@
 
 namespace {
 
-// Read All's sixteen requests: firmware, status, then every setting.
-QList<TCmdItem> ReadAllRequests()
-{
-    QList<TCmdItem> reads{{1, 0, {}, 0}, {1, 0, {}, 1}};
-    for (int32_t cmd : {17, 10, 12, 5, 7, 4, 18})
-        reads << TCmdItem{cmd, 0, {}, 0};
-    for (int k = 1; k <= TMainSettingsPage::AuthNumberCount; ++k)
-        reads << TCmdItem{11, 0, QByteArrayLiteral(",") + QByteArray::number(k), 0};
-    reads << TCmdItem{22, 0, {}, 0} << TCmdItem{31, 0, {}, 0};
-    return reads;
-}
-
 QPointer<TCompareDialog> OpenDialog;
 
 } // namespace
@@ -49,7 +38,7 @@ void CompareWithTracker(const TFleetTargets& targets, QAbstractButton* writeAllB
     TExchangeResult result;
     {
         const TDispatcherSwap swap(targets, tracker->Dispatcher);
-        result = RunExchange(*targets.Dispatch.Queue, ReadAllRequests(), [&] { return closing.Closing(); });
+        result = RunExchange(*targets.Dispatch.Queue, TTrackerSettings::ReadAllRequests(), [&] { return closing.Closing(); });
     }
     if (result == TExchangeResult::Stopped)
         return;

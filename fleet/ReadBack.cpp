@@ -58,18 +58,7 @@ QString ShownValue(const TDispatchTargets& pages, const QString& key, const QStr
 
 QList<TCmdItem> ReadRequestsFor(const QList<TCmdItem>& writes)
 {
-    QList<TCmdItem> reads;
-    for (const TCmdItem& w : writes) {
-        if (w.RWFlag != 1)
-            continue;
-        const TCmdItem r = ReadRequestFor(w);
-        bool known = false;
-        for (const TCmdItem& x : reads)
-            known = known || (x.CmdNo == r.CmdNo && x.ParamText == r.ParamText);
-        if (!known)
-            reads << r;
-    }
-    return reads;
+    return TTrackerSettings::ReadRequestsFor(writes);
 }
 
 QList<TFieldDifference> DifferingFences(const QList<TGeoFence>& expected, const TGeoFenceList& actual)

@@ -103,15 +103,6 @@ QList<TSettingField> FieldsWrittenBy(const QList<TSettingField>& fields, const Q
     return written;
 }
 
-TCmdItem ReadRequestFor(const TCmdItem& write)
-{
-    TCmdItem read{write.CmdNo, 0, {}, write.IsTCmd};
-    const int32_t entry = EntryOf(write);
-    if (write.CmdNo == 8 || write.CmdNo == 11)
-        read.ParamText = QByteArrayLiteral(",") + QByteArray::number(entry);
-    return read;
-}
-
 bool SameWireValue(const QString& a, const QString& b)
 {
     int32_t x = 0;

@@ -31,10 +31,6 @@ TSettingField RadiusField(const TTmpHotSpotGroup& hotSpot);
 // The fields that the given write requests carry (command and, for command 11, its entry).
 QList<TSettingField> FieldsWrittenBy(const QList<TSettingField>& fields, const QList<TCmdItem>& items);
 
-// The read request of the setting a write request carries: ",n" for a fence or an
-// authorization number, nothing for the others.
-TCmdItem ReadRequestFor(const TCmdItem& write);
-
 // Two wire forms name the same value: integers by their number, anything else as text.
 bool SameWireValue(const QString& a, const QString& b);
 

@@ -10,17 +10,7 @@ tmp=$(mktemp -d)
 simpid=
 trap '[ -n "$simpid" ] && kill "$simpid" 2>/dev/null; rm -rf "$tmp"' EXIT
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-start_sim() {
-    [ -n "$simpid" ] && { kill "$simpid"; wait "$simpid" 2>/dev/null || true; }
-    : > "$tmp/sim.out"
-    "$sim" "$@" > "$tmp/sim.out" 2> /dev/null &
-    simpid=$!
-    for _ in $(seq 100); do [ -s "$tmp/sim.out" ] && break; sleep 0.05; done
-    device=$(head -n 1 "$tmp/sim.out")
-    [ -c "$device" ] || fail "tovrik-sim gave no device"
-}
+source "$(dirname "$0")/../support_sim.sh"
 run() { out=$("$cli" --data-folder "$tmp/data" "$@" 2>&1) && rc=0 || rc=$?; echo "$out"; }
 expect_rc() { [ "$rc" -eq "$1" ] || fail "$2: exit $rc, expected $1"; }
 

@@ -11,18 +11,7 @@ simpid=
 trap '[ -n "$simpid" ] && kill "$simpid" 2>/dev/null; rm -rf "$tmp"' EXIT
 export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 XDG_RUNTIME_DIR=$tmp/runtime
 mkdir -m 700 "$tmp/runtime"
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-# Starts a simulated tracker with the given options; sets $device.
-start_sim() {
-    [ -n "$simpid" ] && { kill "$simpid"; wait "$simpid" 2>/dev/null || true; }
-    : > "$tmp/sim.out"
-    "$sim" "$@" > "$tmp/sim.out" 2> /dev/null &
-    simpid=$!
-    for _ in $(seq 100); do [ -s "$tmp/sim.out" ] && break; sleep 0.05; done
-    device=$(head -n 1 "$tmp/sim.out")
-    [ -c "$device" ] || fail "tovrik-sim gave no device"
-}
+source "$(dirname "$0")/../support_sim.sh"
 
 # Runs a provisioning; sets $out and $rc.
 provision() {

@@ -18,17 +18,7 @@ cleanup() {
 trap cleanup EXIT
 export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 XDG_RUNTIME_DIR=$tmp/runtime
 mkdir -m 700 "$tmp/runtime"
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-start_sim() {
-    [ -n "$simpid" ] && { kill "$simpid"; wait "$simpid" 2>/dev/null || true; }
-    : > "$tmp/sim.out"
-    "$sim" "$@" > "$tmp/sim.out" 2> /dev/null &
-    simpid=$!
-    for _ in $(seq 100); do [ -s "$tmp/sim.out" ] && break; sleep 0.05; done
-    device=$(head -n 1 "$tmp/sim.out")
-    [ -c "$device" ] || fail "tovrik-sim gave no device"
-}
+source "$(dirname "$0")/../support_sim.sh"
 provision() { out=$(timeout 60 "$exe" --data-folder "$tmp/data" "$@" 2>&1) && rc=0 || rc=$?; }
 # A whole parameter file, with one line replaced: write_cfg FILE [KEY=VALUE].
 write_cfg() {
