@@ -141,7 +141,14 @@ void TFrmMain::btnCompareClick()
 void TFrmMain::btnProvisionClick()
 {
     try {
-        TProvisionWindow::ShowFor(FleetTargets(), cboCOMIndex);
+        TProvisionWindow::TOwnerPorts ports;
+        ports.DeviceOf = [this](const QString& number) { return PortDevice(number); };
+        // The station's slots take their ports over: the window lets go of the one it holds.
+        ports.Release = [this](const QStringList& devices) {
+            if (ComPort.Connected() && devices.contains(ComPort.Port()))
+                btn_SwitchClick();
+        };
+        TProvisionWindow::ShowFor(this, cboCOMIndex, ports);
     } catch (const EAppError& e) {
         Dialogs::ShowMessage(::Translate(QStringLiteral("Error")), e.Message(), TMsgIcon::Error);
     } catch (const std::exception& e) {

@@ -102,7 +102,7 @@ int ParseCommandLine(int argc, char* argv[], TCommandLine& line)
             return 2;
         }
         line.ProvisionOptions.ParamsFile = parser.value(provision);
-        line.ProvisionOptions.Port = parser.value(port);
+        line.ProvisionOptions.Ports = parser.values(port);
         line.ProvisionOptions.FenceFile = parser.value(fences);
         line.ProvisionOptions.ReportFile = parser.value(report);
         line.ProvisionOptions.VerifyOnly = parser.isSet(verifyOnly);

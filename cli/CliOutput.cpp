@@ -26,7 +26,8 @@ void TCliOutput::Problem(const QString& text) const
 {
     if (FJson)
         return Object({{"event", "problem"}, {"text", text}});
-    std::fprintf(stderr, "tovrik-cli: %s\n", text.toLocal8Bit().constData());
+    const char* program = FStyle == TStyle::Provision ? "tovrik-assistant" : "tovrik-cli";
+    std::fprintf(stderr, "%s: %s\n", program, text.toLocal8Bit().constData());
 }
 
 void TCliOutput::Step(const QString& step, int percent) const
@@ -34,6 +35,21 @@ void TCliOutput::Step(const QString& step, int percent) const
     if (FJson)
         return Object({{"event", "step"}, {"step", step}, {"progress", percent}});
     std::printf("%s (%d%%)\n", step.toLocal8Bit().constData(), percent);
+    Bar(percent);
+}
+
+void TCliOutput::RunStep(int index, int count, const QString& text, int percent) const
+{
+    if (FStyle == TStyle::Cli)
+        return Step(text, percent);
+    if (FJson)
+        return Object({{"event", "step"}, {"step", text}, {"index", index}, {"progress", percent}});
+    std::printf("step %d/%d: %s\n", index, count, text.toLocal8Bit().constData());
+    Bar(percent);
+}
+
+void TCliOutput::Bar(int percent) const
+{
     // On a terminal a bar follows, rewritten in place by the next line.
     if (isatty(STDOUT_FILENO) == 1) {
         constexpr int Width = 30;

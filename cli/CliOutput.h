@@ -4,11 +4,15 @@
 #include <QString>
 
 // What tovrik-cli prints: human lines on stdout (problems on stderr), or with --json one JSON
-// object per line on stdout for a factory system to read.
+// object per line on stdout for a factory system to read. tovrik-assistant --provision prints
+// through it too, in its own words: "step 2/5: ..." and "written ..., read back ...".
 class TCliOutput {
 public:
-    explicit TCliOutput(bool json) : FJson(json) {}
+    enum class TStyle { Cli, Provision };
+
+    explicit TCliOutput(bool json, TStyle style = TStyle::Cli) : FJson(json), FStyle(style) {}
     bool Json() const { return FJson; }
+    TStyle Style() const { return FStyle; }
 
     // A line for people; in JSON mode an object {"event": "info", "text": ...}.
     void Info(const QString& text) const;
@@ -16,9 +20,14 @@ public:
     void Problem(const QString& text) const;
     // A step of an operation, with its progress 0..100.
     void Step(const QString& step, int percent) const;
+    // Step `index` of `count` of a provisioning run.
+    void RunStep(int index, int count, const QString& text, int percent) const;
     // Any object, as one JSON line (JSON mode) or nothing.
     void Object(const QJsonObject& object) const;
 
 private:
+    void Bar(int percent) const;
+
     bool FJson;
+    TStyle FStyle;
 };

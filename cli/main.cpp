@@ -22,19 +22,23 @@ const char* const Usage =
     "                                  writes the file's settings (Write All) and fences, reads them\n"
     "                                  back, verifies\n"
     "  verify FILE.cfg --port P        compares the tracker with the file and prints each differing field\n"
-    "  provision FILE.cfg --port P [--fences FILE] [--report FILE.csv]\n"
-    "                                  write and verify, then one row appended to the report\n"
-    "                                  (default: reports/provision-<date>.csv in the data folder)\n"
+    "  provision FILE.cfg --port P [--port P2 ...] [--fences FILE] [--report FILE.csv] [--verify-only]\n"
+    "                                  write and verify, then one row per tracker appended to the\n"
+    "                                  report (default: reports/provision-<date>.csv in the data folder)\n"
     "\n"
     "Options:\n"
-    "  --port P    a port number of the settings file's \"ports\" section, or a device path\n"
+    "  --port P    a port number of the settings file's \"ports\" section, or a device path; write and\n"
+    "              provision take several, one tracker on each, all at once\n"
+    "  --ports all every USB serial device present (write, provision)\n"
+    "  --verify-only   provision: write nothing, only compare and report\n"
     "  --json      one JSON object per line (events: port, tracker, step, problem, result)\n"
     "  --data-folder F   the folder of the settings file (its \"ports\" section numbers the ports)\n"
     "  --help      this text; `tovrik-cli <command> --help` for one command\n"
     "\n"
     "Exit codes: 0 done and verified, 1 a value differs, 2 usage error, file error or refused value,\n"
     "3 no tracker answered (or the port could not be opened), 4 the tracker stopped answering after\n"
-    "it had answered, or the report row could not be saved.\n";
+    "it had answered, or the report row could not be saved; 130 or 143 when stopped by SIGINT or\n"
+    "SIGTERM. With several ports the worst of the trackers' codes, in the order 2, 4, 3, 1, 0.\n";
 
 int UsageError(const QString& text)
 {
@@ -75,8 +79,17 @@ int main(int argc, char* argv[])
         } else if (a == QLatin1String("--json")) {
             json = true;
         } else if (a == QLatin1String("--port")) {
-            if (!value(options.Port))
+            QString port;
+            if (!value(port))
                 return UsageError(QStringLiteral("--port needs a value"));
+            options.Ports << port;
+        } else if (a == QLatin1String("--ports")) {
+            QString which;
+            if (!value(which) || which != QLatin1String("all"))
+                return UsageError(QStringLiteral("--ports takes \"all\""));
+            options.AllUsbPorts = true;
+        } else if (a == QLatin1String("--verify-only")) {
+            options.VerifyOnly = true;
         } else if (a == QLatin1String("--data-folder")) {
             QString folder;
             if (!value(folder))
@@ -102,8 +115,13 @@ int main(int argc, char* argv[])
     const TCliOutput out(json);
     if (command.isEmpty())
         return UsageError(QStringLiteral("no command given"));
-    if (options.Port.isEmpty())
+    if (options.Ports.isEmpty() && !options.AllUsbPorts)
         return UsageError(QStringLiteral("%1 needs --port").arg(command));
+    const bool manyPorts = command == QLatin1String("write") || command == QLatin1String("provision");
+    if (!manyPorts && (options.Ports.size() > 1 || options.AllUsbPorts))
+        return UsageError(QStringLiteral("%1 takes one --port").arg(command));
+    if (options.VerifyOnly && command != QLatin1String("provision"))
+        return UsageError(QStringLiteral("--verify-only goes with provision"));
     const bool takesFile = command == QLatin1String("write") || command == QLatin1String("verify") ||
                            command == QLatin1String("provision");
     if (positional.size() != (takesFile ? 1 : 0))

@@ -28,7 +28,7 @@ constexpr int32_t TimeDiffMax = 840;
 
 } // namespace
 
-TParamFileCheck CheckParamFileForRun(const QString& path)
+TParamFileCheck CheckParamFileForRun(const QString& path, bool requireEveryKey)
 {
     TParamFileCheck check;
     TIniText ini;
@@ -51,8 +51,13 @@ TParamFileCheck CheckParamFileForRun(const QString& path)
     for (const QString& key : WrittenKeys())
         if (!ini.ValueExists(section, key))
             missing << key;
-    if (!missing.isEmpty())
-        check.Refusals << QStringLiteral("%1 lacks %2").arg(path, missing.join(QStringLiteral(", ")));
+    if (!missing.isEmpty()) {
+        const QString text = QStringLiteral("%1 lacks %2").arg(path, missing.join(QStringLiteral(", ")));
+        if (requireEveryKey)
+            check.Refusals << text;
+        else
+            check.Warnings << text + QStringLiteral("; the defaults are written");
+    }
 
     const auto value = [&](const QString& key) { return ini.ReadString(section, key, QString()); };
     for (const QString& key : WrittenKeys()) {

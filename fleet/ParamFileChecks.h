@@ -12,5 +12,6 @@ struct TParamFileCheck {
     bool Passed() const { return Refusals.isEmpty(); }
 };
 
-// A file that cannot be read is a refusal too.
-TParamFileCheck CheckParamFileForRun(const QString& path);
+// A file that cannot be read is a refusal too. A key that Save writes and the file lacks is a
+// refusal, or with requireEveryKey off a warning (the default value is written, as Load shows it).
+TParamFileCheck CheckParamFileForRun(const QString& path, bool requireEveryKey = true);

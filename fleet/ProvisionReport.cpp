@@ -11,7 +11,7 @@
 
 namespace {
 
-const QByteArray Header = "time,port,identifier,firmware,result,details\r\n";
+const QByteArray Header = "time,port,identifier,firmware,result,details,slot\r\n";
 // A lock left by a run that died is taken over after this; a live run holds it for milliseconds.
 constexpr int LockStaleMs = 10000;
 constexpr int LockWaitMs = 15000;
@@ -41,14 +41,15 @@ QString DefaultPath(const QDate& day)
     return AppDataPath(QStringLiteral("reports/provision-%1.csv").arg(day.toString(QStringLiteral("yyyy-MM-dd"))));
 }
 
-QString Row(const QDateTime& time, const QString& portDevice, const TProvisionResult& result)
+QString Row(const QDateTime& time, const QString& portDevice, const TProvisionResult& result, const QString& slot)
 {
     return QStringList{Cell(time.toString(Qt::ISODate)), Cell(portDevice), Cell(result.Identifier),
-                       Cell(result.Firmware), Cell(result.ResultWord()), Cell(result.Details())}
+                       Cell(result.Firmware), Cell(result.ResultWord()), Cell(result.Details()), Cell(slot)}
         .join(QLatin1Char(','));
 }
 
-void AppendRow(const QString& path, const QDateTime& time, const QString& portDevice, const TProvisionResult& result)
+void AppendRow(const QString& path, const QDateTime& time, const QString& portDevice, const TProvisionResult& result,
+               const QString& slot)
 {
     const QFileInfo info(path);
     // A FIFO or a device would be read or written without end: only a plain file is a report.
@@ -75,7 +76,7 @@ void AppendRow(const QString& path, const QDateTime& time, const QString& portDe
         if (file.read(1) != "\n")
             bytes = "\r\n"; // a last line without its end: the new row starts a line of its own
     }
-    bytes += Row(time, portDevice, result).toUtf8() + "\r\n";
+    bytes += Row(time, portDevice, result, slot).toUtf8() + "\r\n";
     file.seek(oldSize);
     const bool written = file.write(bytes) == bytes.size() && file.flush();
     if (!written) {

@@ -1,5 +1,41 @@
 #include "fleet/ProvisionResult.h"
 
+#include "core/Numbers.h"
+#include "geo/CoordText.h"
+#include "geo/FenceCommands.h"
+#include "i18n/Language.h"
+#include "i18n/ProgramTexts.h"
+
+#include <cmath>
+
+namespace {
+
+// A coordinate as the tracker holds it: the text it was written as, read back.
+double AsWritten(double degrees)
+{
+    return ParseCoord(FormatCoord(degrees));
+}
+
+// One truncated minute digit plus the six-decimal rounding.
+constexpr double CornerTolerance = 0.0000025;
+
+bool SameCorner(double written, double readBack)
+{
+    return std::fabs(AsWritten(written) - readBack) <= CornerTolerance;
+}
+
+} // namespace
+
+QList<TDifferenceRow> TProvisionResult::Rows() const
+{
+    QList<TDifferenceRow> rows;
+    for (const TSettingDifference& d : Differences)
+        rows << TDifferenceRow{DifferenceName(d.Key), ShownSettingValue(d.Key, d.Expected), ShownSettingValue(d.Key, d.Actual)};
+    for (const TFenceDifference& f : FenceDifferences)
+        rows << TDifferenceRow{TranslateText("verify_fence").arg(f.Written.FenceNo), FenceText(f.Written), FenceText(f.ReadBack)};
+    return rows;
+}
+
 QString TProvisionResult::ResultWord() const
 {
     switch (Outcome) {
@@ -10,6 +46,7 @@ QString TProvisionResult::ResultWord() const
     case TProvisionOutcome::Failed: return QStringLiteral("error");
     case TProvisionOutcome::Stopped: return QStringLiteral("stopped");
     case TProvisionOutcome::Interrupted: return QStringLiteral("interrupted");
+    case TProvisionOutcome::Again: return QStringLiteral("again");
     }
     return {};
 }
@@ -19,8 +56,8 @@ QString TProvisionResult::Details() const
     if (Outcome != TProvisionOutcome::Differs)
         return Error;
     QStringList parts;
-    for (const TFieldDifference& d : Differences)
-        parts << QStringLiteral("%1: written \"%2\", read back \"%3\"").arg(d.Name, d.Expected, d.Actual);
+    for (const TDifferenceRow& d : Rows())
+        parts << QStringLiteral("%1: written \"%2\", read back \"%3\"").arg(d.Name, d.Written, d.ReadBack);
     return parts.join(QStringLiteral("; "));
 }
 
@@ -31,4 +68,46 @@ QList<TGeoFence> NonEmptyFences(const QList<TGeoFence>& fences)
         if (!f.IsEmpty() || !f.FenceName.isEmpty())
             kept << f;
     return kept;
+}
+
+bool SameFence(const TGeoFence& e, const TGeoFence& a)
+{
+    return a.FenceName == e.FenceName && SameCorner(e.LTLongitude, a.LTLongitude) &&
+           SameCorner(e.LTLatitude, a.LTLatitude) && SameCorner(e.RBLongitude, a.RBLongitude) &&
+           SameCorner(e.RBLatitude, a.RBLatitude);
+}
+
+QString FenceText(const TGeoFence& f)
+{
+    const auto c = [](double v) { return QString::number(v, 'g', 15); };
+    return QStringLiteral("%1 (%2, %3) (%4, %5)")
+        .arg(QString::fromLocal8Bit(f.FenceName), c(f.LTLongitude), c(f.LTLatitude), c(f.RBLongitude), c(f.RBLatitude));
+}
+
+QString FenceWireText(const TGeoFence& f)
+{
+    return QString::fromLocal8Bit(WriteFenceParamText(f).mid(1));
+}
+
+QString DifferenceName(const QString& key)
+{
+    if (key.startsWith(QLatin1String("fence_")))
+        return TranslateText("verify_fence").arg(key.mid(6));
+    const TSettingDef* def = FindSettingDef(key);
+    return def ? SettingName(*def) : key;
+}
+
+QString ShownSettingValue(const QString& key, const QString& value)
+{
+    const int index = StrToIntDef(value, -1);
+    const auto item = [index, &value](const QStringList& items) {
+        return index >= 0 && index < items.size() && !items[index].isEmpty() ? Translate(items[index]) : value;
+    };
+    if (key == QLatin1String("upload_mode"))
+        return item({QStringLiteral("SMS"), QStringLiteral("TCP")});
+    if (key == QLatin1String("strategy"))
+        return item({QString(), QStringLiteral("Normal uploading"), QStringLiteral("Uploading when Moving")});
+    if (key.startsWith(QLatin1String("alarm_")))
+        return item({QStringLiteral("All Close"), QStringLiteral("GPRS"), QStringLiteral("SMS"), QStringLiteral("All Open")});
+    return value;
 }

@@ -2,35 +2,31 @@
 
 #include "core/AppError.h"
 #include "core/Dialogs.h"
-#include "fleet/CloseWatch.h"
-#include "fleet/FenceFile.h"
-#include "fleet/LogHold.h"
 #include "fleet/ProvisionReport.h"
-#include "fleet/ProvisionRun.h"
+#include "fleet/StationSlot.h"
+#include "fleet/StationTile.h"
 #include "i18n/Language.h"
 #include "i18n/ProgramTexts.h"
-#include "params/ParamsFile.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
-#include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPointer>
-#include <QProgressBar>
 #include <QPushButton>
-#include <algorithm>
-#include <optional>
+#include <QScrollArea>
+#include <QTimer>
 
 namespace {
 
-// How often a run asks whether a tracker is there (or still there): a presence query starts at
-// most once a second, counted from the start of the one before.
-constexpr int PresencePeriodMs = 1000;
+// How often the window looks for USB serial devices that came or went.
+constexpr int UsbWatchMs = 2000;
+constexpr int TileColumns = 4;
 
 template <typename W>
 W* Named(W* widget, const char* name)
@@ -39,51 +35,66 @@ W* Named(W* widget, const char* name)
     return widget;
 }
 
+// The identifiers that passed in a report (the fourth column of its rows).
+QSet<QString> PassedIn(const QString& reportPath)
+{
+    QSet<QString> passed;
+    QFile file(reportPath);
+    if (!QFileInfo(reportPath).isFile() || !file.open(QIODevice::ReadOnly))
+        return passed;
+    file.readLine(); // the header
+    while (!file.atEnd()) {
+        const QList<QByteArray> cells = file.readLine().split(',');
+        if (cells.size() >= 5 && cells[4] == "pass" && !cells[2].isEmpty())
+            passed.insert(QString::fromUtf8(cells[2]));
+    }
+    return passed;
+}
+
 } // namespace
 
-TProvisionWindow* TProvisionWindow::ShowFor(const TFleetTargets& targets, QComboBox* mainPortList)
+TProvisionWindow* TProvisionWindow::ShowFor(QWidget* owner, QComboBox* mainPortList, TOwnerPorts ports)
 {
-    auto* window = targets.Window->findChild<TProvisionWindow*>(QStringLiteral("FrmProvision"));
+    auto* window = owner->findChild<TProvisionWindow*>(QStringLiteral("FrmProvision"));
     if (!window)
-        window = new TProvisionWindow(targets, mainPortList);
+        window = new TProvisionWindow(owner, std::move(ports));
     window->cboProvisionPort->clear();
     for (int i = 0; i < mainPortList->count(); ++i)
         window->cboProvisionPort->addItem(mainPortList->itemText(i));
     window->cboProvisionPort->setEditText(mainPortList->currentText());
+    window->RefreshUsbTiles();
     window->show();
     window->raise();
     return window;
 }
 
-TProvisionWindow::TProvisionWindow(const TFleetTargets& targets, QComboBox* mainPortList)
-    : QDialog(targets.Window), T(targets), FMainPorts(mainPortList)
+TProvisionWindow::TProvisionWindow(QWidget* owner, TOwnerPorts ports) : QDialog(owner), FPorts(std::move(ports))
 {
     setObjectName(QStringLiteral("FrmProvision"));
     setWindowTitle(TranslateText("provision_title"));
-    FWindowClosing = new TCloseWatch(targets.Window);
-    FWindowClosing->setParent(this);
     edtProvisionParams = Named(new QLineEdit(this), "edtProvisionParams");
     btnProvisionParams = Named(new QPushButton(QStringLiteral("..."), this), "btnProvisionParams");
     edtProvisionFences = Named(new QLineEdit(this), "edtProvisionFences");
     btnProvisionFences = Named(new QPushButton(QStringLiteral("..."), this), "btnProvisionFences");
     cboProvisionPort = Named(new QComboBox(this), "cboProvisionPort");
     cboProvisionPort->setEditable(true);
+    btnProvisionAddPort = Named(new QPushButton(TranslateText("station_add_port"), this), "btnProvisionAddPort");
+    cbProvisionCapture = Named(new QCheckBox(TranslateText("station_capture"), this), "cbProvisionCapture");
     btnProvisionStart = Named(new QPushButton(TranslateText("provision_start"), this), "btnProvisionStart");
     btnProvisionStop = Named(new QPushButton(TranslateText("provision_stop"), this), "btnProvisionStop");
     btnProvisionStop->setEnabled(false);
     lblProvisionStatus = Named(new QLabel(this), "lblProvisionStatus");
-    lblProvisionResult = Named(new QLabel(this), "lblProvisionResult");
-    QFont large = lblProvisionResult->font();
-    large.setPixelSize(48);
-    large.setBold(true);
-    lblProvisionResult->setFont(large);
-    lblProvisionResult->setAlignment(Qt::AlignCenter);
-    lblProvisionTracker = Named(new QLabel(this), "lblProvisionTracker");
-    lblProvisionTracker->setAlignment(Qt::AlignCenter);
-    pbProvisionSteps = Named(new QProgressBar(this), "pbProvisionSteps");
-    pbProvisionSteps->setRange(0, TProvisionRun::StepCount);
-    pbProvisionSteps->setValue(0);
+    lblProvisionStatus->setWordWrap(true);
+    lblProvisionCounters = Named(new QLabel(this), "lblProvisionCounters");
     lstProvisionReport = Named(new QListWidget(this), "lstProvisionReport");
+
+    auto* tiles = new QWidget;
+    FTileGrid = new QGridLayout(tiles);
+    FTileGrid->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("scrProvisionSlots"));
+    scroll->setWidget(tiles);
+    scroll->setWidgetResizable(true);
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(new QLabel(TranslateText("provision_params"), this), 0, 0);
@@ -94,22 +105,39 @@ TProvisionWindow::TProvisionWindow(const TFleetTargets& targets, QComboBox* main
     grid->addWidget(btnProvisionFences, 1, 2);
     grid->addWidget(new QLabel(Translate(QStringLiteral("COM Port")), this), 2, 0);
     grid->addWidget(cboProvisionPort, 2, 1);
+    grid->addWidget(btnProvisionAddPort, 2, 2);
+    grid->addWidget(cbProvisionCapture, 3, 0, 1, 3);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btnProvisionStart);
     buttons->addWidget(btnProvisionStop);
-    grid->addLayout(buttons, 3, 0, 1, 3);
-    grid->addWidget(lblProvisionResult, 4, 0, 1, 3);
-    grid->addWidget(lblProvisionTracker, 5, 0, 1, 3);
-    grid->addWidget(pbProvisionSteps, 6, 0, 1, 3);
-    grid->addWidget(lblProvisionStatus, 7, 0, 1, 3);
-    grid->addWidget(lstProvisionReport, 8, 0, 1, 3);
+    buttons->addWidget(lblProvisionCounters, 1);
+    grid->addLayout(buttons, 4, 0, 1, 3);
+    grid->addWidget(lblProvisionStatus, 5, 0, 1, 3);
+    grid->addWidget(scroll, 6, 0, 1, 3);
+    grid->addWidget(lstProvisionReport, 7, 0, 1, 3);
     grid->setColumnStretch(1, 1);
-    resize(560, 520);
+    grid->setRowStretch(6, 3);
+    grid->setRowStretch(7, 1);
+    resize(1040, 720);
 
+    FUsbWatch = new QTimer(this);
+    FUsbWatch->setInterval(UsbWatchMs);
+    connect(FUsbWatch, &QTimer::timeout, this, &TProvisionWindow::RefreshUsbTiles);
+    FUsbWatch->start();
     connect(btnProvisionParams, &QPushButton::clicked, this, &TProvisionWindow::btnProvisionParamsClick);
     connect(btnProvisionFences, &QPushButton::clicked, this, &TProvisionWindow::btnProvisionFencesClick);
+    connect(btnProvisionAddPort, &QPushButton::clicked, this, &TProvisionWindow::btnProvisionAddPortClick);
     connect(btnProvisionStart, &QPushButton::clicked, this, &TProvisionWindow::btnProvisionStartClick);
     connect(btnProvisionStop, &QPushButton::clicked, this, &TProvisionWindow::btnProvisionStopClick);
+    // The main window closing ends the run first, cleanly.
+    if (owner)
+        owner->installEventFilter(this);
+    ShowCounters();
+}
+
+TProvisionWindow::~TProvisionWindow()
+{
+    btnProvisionStopClick();
 }
 
 void TProvisionWindow::btnProvisionParamsClick()
@@ -130,10 +158,187 @@ void TProvisionWindow::btnProvisionFencesClick()
         edtProvisionFences->setText(path);
 }
 
+void TProvisionWindow::btnProvisionAddPortClick()
+{
+    const QString text = cboProvisionPort->currentText().trimmed();
+    const QString device = text.contains(QLatin1Char('/')) ? text : (FPorts.DeviceOf ? FPorts.DeviceOf(text) : QString());
+    if (device.isEmpty() || !AddPortTile(device))
+        Dialogs::ShowMessage(Translate(QStringLiteral("Error")), TranslateText("station_no_device").arg(text),
+                             TMsgIcon::Error);
+}
+
+bool TProvisionWindow::AddPortTile(const QString& device)
+{
+    if (device.isEmpty())
+        return false;
+    for (TStationTile* tile : FTiles)
+        if (tile->Device() == device)
+            return true;
+    const bool usb = UsbSerialDevices().contains(device);
+    auto* tile = new TStationTile(device, !usb);
+    tile->setObjectName(QStringLiteral("tileProvision_%1").arg(FTiles.size() + 1));
+    connect(tile, &TStationTile::RemoveClicked, this, [this, tile] { RemoveTile(tile); });
+    FTileGrid->addWidget(tile, int(FTiles.size()) / TileColumns, int(FTiles.size()) % TileColumns);
+    FTiles << tile;
+    if (FRunning)
+        StartSlot(tile);
+    return true;
+}
+
+void TProvisionWindow::RemoveTile(TStationTile* tile)
+{
+    if (tile->Slot())
+        return; // a slot that runs stays until Stop
+    FTiles.removeAll(tile);
+    FTileGrid->removeWidget(tile);
+    tile->deleteLater();
+    // The others close up.
+    for (qsizetype i = 0; i < FTiles.size(); ++i)
+        FTileGrid->addWidget(FTiles[i], int(i) / TileColumns, int(i) % TileColumns);
+}
+
+void TProvisionWindow::RefreshUsbTiles()
+{
+    const QStringList present = UsbSerialDevices();
+    for (const QString& device : present)
+        AddPortTile(device);
+    // A USB device that went away takes its tile along once no tracker runs on it.
+    for (TStationTile* tile : QList<TStationTile*>(FTiles))
+        if (!tile->Removable() && !present.contains(tile->Device()) && !tile->Slot())
+            RemoveTile(tile);
+}
+
+QString TProvisionWindow::CurrentReportPath() const
+{
+    return ReportPath.isEmpty() ? ProvisionReport::DefaultPath(QDate::currentDate()) : ReportPath;
+}
+
+bool TProvisionWindow::Prepare(TProvisionPlan& plan)
+{
+    const QString params = edtProvisionParams->text().trimmed();
+    if (params.isEmpty() || !QFileInfo(params).isFile()) {
+        Dialogs::ShowMessage(Translate(QStringLiteral("Error")), TranslateText("provision_no_params").arg(params),
+                             TMsgIcon::Error);
+        return false;
+    }
+    // A technician's file may leave keys out: the defaults go in their place, as Load shows them.
+    const TProvisionPlanLoad load = LoadProvisionPlan(params, edtProvisionFences->text().trimmed(), false, false);
+    if (!load.Ok()) {
+        Dialogs::ShowMessage(Translate(QStringLiteral("Error")), load.Problems.join(QLatin1Char('\n')), TMsgIcon::Error);
+        return false;
+    }
+    lblProvisionStatus->setText(load.Warnings.join(QLatin1Char('\n')));
+    plan = load.Plan;
+    return true;
+}
+
+void TProvisionWindow::btnProvisionStartClick()
+{
+    if (FRunning)
+        return;
+    try {
+        // One port chosen and none added: that port is the station's one slot.
+        if (FTiles.isEmpty()) {
+            if (cboProvisionPort->currentText().trimmed().isEmpty()) {
+                Dialogs::ShowMessage(Translate(QStringLiteral("Error")), TranslateText("station_no_ports"), TMsgIcon::Error);
+                return;
+            }
+            btnProvisionAddPortClick(); // a box says why when it names no device
+            if (FTiles.isEmpty())
+                return;
+        }
+        if (!Prepare(FPlan))
+            return;
+        QStringList devices;
+        for (TStationTile* tile : FTiles)
+            devices << tile->Device();
+        if (FPorts.Release)
+            FPorts.Release(devices);
+        FRunning = true;
+        FReportFailed = false;
+        FPassed = 0;
+        FFailed = 0;
+        FRunClock.start();
+        FProvisioned = cbProvisionCapture->isChecked() ? PassedIn(CurrentReportPath()) : QSet<QString>();
+        btnProvisionStart->setEnabled(false);
+        btnProvisionStop->setEnabled(true);
+        edtProvisionParams->setEnabled(false);
+        edtProvisionFences->setEnabled(false);
+        cbProvisionCapture->setEnabled(false);
+        if (lblProvisionStatus->text().isEmpty())
+            lblProvisionStatus->setText(TranslateText("station_running").arg(FTiles.size()));
+        ShowCounters();
+        for (TStationTile* tile : FTiles)
+            StartSlot(tile);
+    } catch (const EAppError& e) {
+        Dialogs::ShowMessage(Translate(QStringLiteral("Error")), e.Message(), TMsgIcon::Error);
+    } catch (const std::exception& e) {
+        Dialogs::ShowMessage(Translate(QStringLiteral("Error")), QString::fromLocal8Bit(e.what()), TMsgIcon::Error);
+    }
+}
+
+void TProvisionWindow::StartSlot(TStationTile* tile)
+{
+    auto* slot = new TStationSlot(tile->Device(), FPlan, this);
+    slot->ReportPath = CurrentReportPath();
+    if (cbProvisionCapture->isChecked())
+        slot->Provisioned = &FProvisioned;
+    connect(slot, &TStationSlot::TrackerEnded, this, &TProvisionWindow::OnTrackerEnded);
+    connect(slot, &TStationSlot::ReportFailed, this, [this](const QString& message) {
+        // Said once; the slots go on, and the status keeps saying that rows are lost.
+        lblProvisionStatus->setText(TranslateText("station_rows_not_saved").arg(message));
+        lblProvisionStatus->setStyleSheet(QStringLiteral("color: #C00000"));
+        if (!FReportFailed) {
+            FReportFailed = true;
+            Dialogs::ShowMessage(Translate(QStringLiteral("Error")), message, TMsgIcon::Error);
+        }
+    });
+    tile->Attach(slot);
+    FSlots << slot;
+    slot->StartContinuous();
+}
+
+void TProvisionWindow::OnTrackerEnded(const TProvisionResult& result)
+{
+    if (result.Outcome == TProvisionOutcome::Passed)
+        ++FPassed;
+    else if (result.Outcome != TProvisionOutcome::Again)
+        ++FFailed;
+    QString line = result.Identifier + QStringLiteral("  ") + result.ResultWord();
+    if (!result.Details().isEmpty())
+        line += QStringLiteral("  ") + result.Details();
+    lstProvisionReport->addItem(line);
+    lstProvisionReport->scrollToBottom();
+    ShowCounters();
+}
+
+void TProvisionWindow::ShowCounters()
+{
+    const double hours = FRunClock.isValid() ? FRunClock.elapsed() / 3600000.0 : 0;
+    const int perHour = hours > 0 ? int((FPassed + FFailed) / hours + 0.5) : 0;
+    lblProvisionCounters->setText(TranslateText("station_counters").arg(FPassed).arg(FFailed).arg(perHour));
+}
+
 void TProvisionWindow::btnProvisionStopClick()
 {
-    FStop = true;
-    T.Dispatch.Queue->AbortCmdQueue();
+    for (TStationTile* tile : FTiles)
+        tile->Detach();
+    for (TStationSlot* slot : FSlots) {
+        slot->Stop();
+        slot->deleteLater();
+    }
+    FSlots.clear();
+    if (!FRunning)
+        return;
+    FRunning = false;
+    btnProvisionStart->setEnabled(true);
+    btnProvisionStop->setEnabled(false);
+    edtProvisionParams->setEnabled(true);
+    edtProvisionFences->setEnabled(true);
+    cbProvisionCapture->setEnabled(true);
+    lblProvisionStatus->setStyleSheet(QString());
+    lblProvisionStatus->setText(TranslateText("provision_stopped"));
+    ShowCounters();
 }
 
 void TProvisionWindow::closeEvent(QCloseEvent* event)
@@ -142,147 +347,9 @@ void TProvisionWindow::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
-bool TProvisionWindow::Stopped() const { return FStop || FWindowClosing->Closing(); }
-
-void TProvisionWindow::btnProvisionStartClick()
+bool TProvisionWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    // An exchange of the main window that still runs (a verification, a Read All) ends first.
-    if (FRunning || T.Dispatch.Queue->IsBusy())
-        return;
-    try {
-        Run();
-    } catch (const EAppError& e) {
-        Dialogs::ShowMessage(Translate(QStringLiteral("Error")), e.Message(), TMsgIcon::Error);
-    } catch (const std::exception& e) {
-        Dialogs::ShowMessage(Translate(QStringLiteral("Error")), QString::fromLocal8Bit(e.what()), TMsgIcon::Error);
-    }
-}
-
-bool TProvisionWindow::Prepare(QList<TGeoFence>& fences)
-{
-    const QString params = edtProvisionParams->text().trimmed();
-    if (params.isEmpty() || !QFileInfo(params).isFile()) {
-        Dialogs::ShowMessage(Translate(QStringLiteral("Error")), TranslateText("provision_no_params").arg(params),
-                             TMsgIcon::Error);
-        return false;
-    }
-    T.ParamsFile->LoadParamsFile(params);
-    QString fencePath = edtProvisionFences->text().trimmed();
-    if (fencePath.isEmpty())
-        fencePath = ResolveFenceFile(params, T.ParamsFile->Config().FenceFile);
-    fences.clear();
-    if (!fencePath.isEmpty()) {
-        const TFenceFileContents contents = ReadFenceFile(fencePath);
-        if (!contents.IsValid()) {
-            Dialogs::ShowMessage(Translate(QStringLiteral("Error")),
-                                 TranslateText("fence_import_refused").arg(fencePath) + QLatin1Char('\n') +
-                                     contents.ProblemsText(),
-                                 TMsgIcon::Error);
-            return false;
-        }
-        fences = contents.Fences;
-    }
-    FMainPorts->setEditText(cboProvisionPort->currentText());
-    return T.PortOpen();
-}
-
-void TProvisionWindow::Run()
-{
-    QList<TGeoFence> fences;
-    if (!Prepare(fences))
-        return;
-    FRunning = true;
-    FStop = false;
-    btnProvisionStart->setEnabled(false);
-    btnProvisionStop->setEnabled(true);
-    const struct TEnd {
-        TProvisionWindow* W;
-        ~TEnd()
-        {
-            if (W->T.QuietLineLoss)
-                W->T.QuietLineLoss(false);
-            W->FRunning = false;
-            W->btnProvisionStart->setEnabled(true);
-            W->btnProvisionStop->setEnabled(false);
-            W->lblProvisionStatus->setText(TranslateText("provision_stopped"));
-        }
-    } end{this};
-    if (T.QuietLineLoss)
-        T.QuietLineLoss(true);
-    const QPointer<TProvisionWindow> alive(this);
-    const auto stopped = [this, alive] { return !alive || Stopped(); };
-    TProvisionRun run(T, stopped, [this](int step, const QString& text) {
-        pbProvisionSteps->setValue(step);
-        lblProvisionStatus->setText(text);
-    });
-    const QString device = T.PortDevice();
-    // Presence queries: at most one a second, and logged only when the answer differs from the
-    // one before (a tracker came, or went), not every second while nothing changes.
-    auto* hold = dynamic_cast<ILogHold*>(T.Window);
-    QElapsedTimer lastQuery;
-    std::optional<TExchangeResult> lastPresence;
-    const auto presence = [&]() -> std::optional<TExchangeResult> {
-        if (lastQuery.isValid() && !PauseRun(int(std::max<qint64>(0, PresencePeriodMs - lastQuery.elapsed())), stopped))
-            return std::nullopt;
-        lastQuery.start();
-        if (hold)
-            hold->HoldExchangeLog();
-        const TExchangeResult result = run.QueryTracker();
-        const bool changed = result != TExchangeResult::Stopped && result != lastPresence;
-        if (hold)
-            hold->ReleaseExchangeLog(changed);
-        if (result == TExchangeResult::Stopped)
-            return std::nullopt;
-        lastPresence = result;
-        return result;
-    };
-    while (!stopped()) {
-        pbProvisionSteps->setValue(0);
-        lblProvisionStatus->setText(TranslateText("provision_waiting").arg(device));
-        // A tracker is there once it answers the status query. A USB tracker that was
-        // unplugged took its line with it: the port is opened again once the device is back.
-        for (;;) {
-            if (T.PortReopen()) {
-                const std::optional<TExchangeResult> found = presence();
-                if (!found)
-                    return;
-                if (*found == TExchangeResult::Answered)
-                    break;
-            } else {
-                // The device is not back yet: no query, the same pace.
-                if (!PauseRun(PresencePeriodMs, stopped))
-                    return;
-                lastPresence = TExchangeResult::NoAnswer;
-            }
-        }
-        const TProvisionResult result = run.ProvisionOne(fences, false);
-        if (result.Outcome == TProvisionOutcome::Stopped || stopped())
-            return;
-        ShowResult(result);
-        ProvisionReport::AppendRow(ReportPath.isEmpty() ? ProvisionReport::DefaultPath(QDate::currentDate()) : ReportPath,
-                                   QDateTime::currentDateTime(), device, result);
-        // The next tracker is one that answers after this one went away (hung up or silent).
-        lblProvisionStatus->setText(TranslateText("provision_remove"));
-        lastPresence = TExchangeResult::Answered; // the run itself has just heard it
-        lastQuery.start();
-        for (;;) {
-            const std::optional<TExchangeResult> still = presence();
-            if (!still)
-                return;
-            if (*still == TExchangeResult::NoAnswer)
-                break;
-        }
-    }
-}
-
-void TProvisionWindow::ShowResult(const TProvisionResult& result)
-{
-    const bool passed = result.Outcome == TProvisionOutcome::Passed;
-    lblProvisionResult->setText(passed ? TranslateText("provision_pass") : TranslateText("provision_fail"));
-    lblProvisionResult->setStyleSheet(passed ? QStringLiteral("color: #008000") : QStringLiteral("color: #C00000"));
-    lblProvisionTracker->setText(TranslateText("provision_tracker").arg(result.Identifier, result.Firmware));
-    QString line = result.Identifier + QStringLiteral("  ") + result.ResultWord();
-    if (!result.Details().isEmpty())
-        line += QStringLiteral("  ") + result.Details();
-    lstProvisionReport->addItem(line);
+    if (watched == parent() && event->type() == QEvent::Close)
+        btnProvisionStopClick();
+    return QDialog::eventFilter(watched, event);
 }

@@ -9,6 +9,7 @@
 TTrackerSession::TTrackerSession(QObject* parent)
     : QObject(parent), FQueue(new TCmdQueue(*this, *this))
 {
+    FQueue->SetWithoutNestedLoops(true); // several sessions share one thread
     FPort.OnRxChar = [this](int32_t count) { FQueue->AppendReceived(FPort.ReadBytes(count)); };
     FPort.OnLineLost = [this](const QString& message) {
         FLastError = message;
@@ -51,6 +52,7 @@ void TTrackerSession::Run(const QList<TCmdItem>& requests)
         FQueue->QueueCmd(item.CmdNo, item.RWFlag, item.IsTCmd != 0, item.ParamText);
     FLastError.clear();
     FRunning = true;
+    ++FRunId;
     FTotal = int(requests.size());
     try {
         FQueue->StartCmdQueue(true);
@@ -105,8 +107,8 @@ void TTrackerSession::SetCommandButtonsEnabled(bool enabled)
     // time-out, or a closed port. Looked at once the queue has finished its own step.
     if (!enabled || !FRunning)
         return;
-    QTimer::singleShot(0, this, [this] {
-        if (!FRunning || FQueue->IsBusy())
+    QTimer::singleShot(0, this, [this, run = FRunId] {
+        if (!FRunning || run != FRunId || FQueue->IsBusy())
             return;
         const bool answered = FQueue->Count() == 0 && FQueue->ProgressCounter() <= 0;
         End(answered ? TExchangeResult::Answered : TExchangeResult::NoAnswer);

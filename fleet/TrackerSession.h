@@ -74,5 +74,6 @@ private:
     TTrackerSettings FSettings;
     bool FRunning = false;
     int FTotal = 0;
+    quint64 FRunId = 0; // an end looked at later belongs to the exchange that was running then
     QString FLastError;
 };

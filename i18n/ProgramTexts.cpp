@@ -131,6 +131,15 @@ constexpr TProgramText Texts[] = {
     {"provision_step_done", "Compared"},
     {"provision_refused", "A value on the pages cannot be written; nothing was sent."},
     {"provision_lost", "The tracker stopped answering."},
+    {"station_add_port", "Add port"},
+    {"station_remove_port", "Remove this port"},
+    {"station_again", "AGAIN"},
+    {"station_capture", "Mark trackers already in today's report as again"},
+    {"station_counters", "Passed %1, failed %2, %3 trackers per hour"},
+    {"station_running", "Provisioning on %1 ports."},
+    {"station_no_ports", "No port to provision: plug in a USB serial device or add a port."},
+    {"station_rows_not_saved", "Rows are not being saved to the report: %1"},
+    {"station_no_device", "\"%1\" names no serial device."},
 };
 
 const TProgramText* Find(const char* key)

@@ -17,6 +17,17 @@ TCmdQueue::TCmdQueue(ICmdQueueHost& host, IByteChannel& channel, QObject* parent
     // count as in time; the three-second limit is meant to the tick.
     FTimer.setTimerType(Qt::PreciseTimer);
     connect(&FTimer, &QTimer::timeout, this, &TCmdQueue::tmOverTimeTimer);
+    FPause.setSingleShot(true);
+    FPause.setInterval(PauseMs);
+    connect(&FPause, &QTimer::timeout, this, [this] {
+        if (FItems.isEmpty() || FHeadSent)
+            return;
+        try {
+            StartCmdQueue(false);
+        } catch (...) {
+            // As after an answer: a send that fails ends the exchange by its time-out.
+        }
+    });
 }
 
 TCmdQueue::~TCmdQueue() = default;
@@ -33,6 +44,7 @@ void TCmdQueue::ClearCmdQueue()
     FItems.clear();
     ++FGeneration;
     FHeadSent = false;
+    FPause.stop();
 }
 
 void TCmdQueue::QueueCmd(int32_t cmdNo, uint8_t rwFlag, bool isTCmd, const QByteArray& paramText)
@@ -47,6 +59,8 @@ void TCmdQueue::InitProgress(bool reset)
     FProgressCounter = int32_t(FItems.size());
     FHost.SetProgressTotal(FProgressCounter);
     FHost.SetProgressComplete(0);
+    if (FPauseByTimer)
+        return;
     const TNestedLoopScope repaint;
     QCoreApplication::processEvents();
 }
@@ -147,6 +161,10 @@ void TCmdQueue::AdvanceCmdQueue()
         SetBusy(false);
         return;
     }
+    if (FPauseByTimer) {
+        FPause.start(); // a clear or an abort meanwhile stops it
+        return;
+    }
     const uint64_t generation = FGeneration;
     WaitWithMessages(PauseMs);
     if (generation != FGeneration)
@@ -189,6 +207,7 @@ void TCmdQueue::AbortCmdQueue()
 {
     FItems.clear();
     ++FGeneration;
+    FPause.stop();
     FHeadSent = false;
     FHost.SetProgressComplete(0);
     FHost.SetProgressTotal(0);

@@ -82,6 +82,11 @@ public:
 
     // The pause between two items, 50 ms; tests and benchmarks keep it.
     static constexpr int32_t PauseMs = 50;
+    // Off (the window's way): the start repaints by handling events, the pause handles events
+    // in a nested loop and the answer's handler goes on after it. On: no call handles events;
+    // the pause is a timer and AdvanceCmdQueue returns at once, so that several queues in one
+    // thread never run inside each other.
+    void SetWithoutNestedLoops(bool on) { FPauseByTimer = on; }
 
 private:
     ICmdQueueHost& FHost;
@@ -92,6 +97,8 @@ private:
     int32_t FProgressCounter = 0;
     uint8_t FLastRWFlag = 0;
     QTimer FTimer;
+    QTimer FPause;
+    bool FPauseByTimer = false;
     bool FHeadSent = false;
     // Grows with every clear and start, so that a pause knows when a new request took over.
     uint64_t FGeneration = 0;

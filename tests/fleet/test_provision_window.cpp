@@ -5,6 +5,7 @@
 #include "core/DataFolder.h"
 #include "core/Dialogs.h"
 #include "fleet/ProvisionWindow.h"
+#include "fleet/StationTile.h"
 #include "i18n/ProgramTexts.h"
 #include "sim/SimTracker.h"
 
@@ -34,6 +35,13 @@ struct TLineTracker {
 };
 
 } // namespace
+
+// What the first slot of the station says it does.
+QString SlotStep(TProvisionWindow* pw)
+{
+    const QList<TStationTile*> tiles = pw->Tiles();
+    return tiles.isEmpty() ? QString() : tiles.first()->lblSlotStep->text();
+}
 
 class TestProvisionWindow : public QObject {
     Q_OBJECT
@@ -91,12 +99,12 @@ private slots:
         QTimer hands;
         connect(&hands, &QTimer::timeout, [&] {
             const int done = pw->lstProvisionReport->count();
-            if (!away && done == plugged + 1 && pw->lblProvisionStatus->text() == removeText) {
+            if (!away && done == plugged + 1 && SlotStep(pw) == removeText) {
                 TSimFaults silent;
                 silent.Silent = true;
                 sim.SetFaults(silent);
                 away = true;
-            } else if (away && pw->lblProvisionStatus->text().startsWith("Waiting for a tracker")) {
+            } else if (away && SlotStep(pw).startsWith("Waiting for a tracker")) {
                 away = false;
                 if (++plugged < line.size())
                     plugIn(line[plugged]);
@@ -107,6 +115,8 @@ private slots:
         hands.start(20);
         QTimer::singleShot(120000, pw->btnProvisionStop, &QPushButton::click); // never hang the test
         QTest::mouseClick(pw->btnProvisionStart, Qt::LeftButton);
+        QVERIFY(pw->Running());
+        QTRY_VERIFY_WITH_TIMEOUT(!pw->Running(), 125000);
         hands.stop();
 
         QVERIFY2(messages.isEmpty(), qPrintable(messages.value(0).Text));
@@ -115,8 +125,9 @@ private slots:
         QCOMPARE(pw->lstProvisionReport->item(1)->text(),
                  QString("0000000002  differs  Time difference: written \"480\", read back \"-60\""));
         QCOMPARE(pw->lstProvisionReport->item(2)->text(), QString("0000000003  pass"));
-        QCOMPARE(pw->lblProvisionResult->text(), QString("PASS"));
-        QCOMPARE(pw->lblProvisionTracker->text(), QString("ID 0000000003, firmware SIM-1.0.0"));
+        QCOMPARE(pw->Tiles().size(), 1);
+        QCOMPARE(pw->Tiles().first()->lblSlotResult->text(), QString("PASS"));
+        QCOMPARE(pw->Tiles().first()->lblSlotTracker->text(), QString("ID 0000000003, firmware SIM-1.0.0"));
         // The last tracker holds the configuration and its fence.
         QCOMPARE(sim.State().Alias, QByteArray("Van7"));
         QCOMPARE(sim.State().Fences[6].Name, QByteArray("Depot"));
@@ -129,12 +140,14 @@ private slots:
         QVERIFY(report.open(QIODevice::ReadOnly));
         const QList<QByteArray> rows = report.readAll().split('\n');
         QCOMPARE(rows.size(), 5); // header, three rows, the empty rest after the last line end
-        QCOMPARE(rows[0], QByteArray("time,port,identifier,firmware,result,details\r"));
+        QCOMPARE(rows[0], QByteArray("time,port,identifier,firmware,result,details,slot\r"));
         const QByteArray device = sim.DevicePath().toLocal8Bit();
-        QVERIFY(rows[1].endsWith("," + device + ",0000000001,SIM-1.0.0,pass,\r"));
+        // The slot column: a pseudo-terminal has no stable name but itself.
+        QVERIFY(rows[1].endsWith("," + device + ",0000000001,SIM-1.0.0,pass,," + device + "\r"));
         QVERIFY(rows[2].endsWith("," + device +
-                                 ",0000000002,SIM-1.0.0,differs,\"Time difference: written \"\"480\"\", read back \"\"-60\"\"\"\r"));
-        QVERIFY(rows[3].endsWith("," + device + ",0000000003,SIM-1.0.0,pass,\r"));
+                                 ",0000000002,SIM-1.0.0,differs,\"Time difference: written \"\"480\"\", read back \"\"-60\"\"\"," +
+                                 device + "\r"));
+        QVERIFY(rows[3].endsWith("," + device + ",0000000003,SIM-1.0.0,pass,," + device + "\r"));
     }
 
     void unpluggedTrackersAreTakenOnTheSameDevice()
@@ -171,10 +184,10 @@ private slots:
         QTimer hands;
         connect(&hands, &QTimer::timeout, [&] {
             const int done = pw->lstProvisionReport->count();
-            if (!unplugged && pw->lblProvisionStatus->text() == removeText) {
+            if (!unplugged && SlotStep(pw) == removeText) {
                 sim.Stop(); // pulled out: the line hangs up
                 unplugged = true;
-            } else if (unplugged && pw->lblProvisionStatus->text().startsWith("Waiting for a tracker")) {
+            } else if (unplugged && SlotStep(pw).startsWith("Waiting for a tracker")) {
                 unplugged = false;
                 if (!second) {
                     second = true;
@@ -187,6 +200,8 @@ private slots:
         hands.start(20);
         QTimer::singleShot(60000, pw->btnProvisionStop, &QPushButton::click); // never hang the test
         QTest::mouseClick(pw->btnProvisionStart, Qt::LeftButton);
+        QVERIFY(pw->Running());
+        QTRY_VERIFY_WITH_TIMEOUT(!pw->Running(), 65000);
         hands.stop();
 
         QVERIFY(!failedPlug);
@@ -222,7 +237,8 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         QTest::mouseClick(pw->btnProvisionStart, Qt::LeftButton);
-        QVERIFY(closeAsked);
+        QTRY_VERIFY_WITH_TIMEOUT(closeAsked, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!pw->Running(), 10000);
         QVERIFY2(clock.elapsed() < 10000, "the run did not end at the close");
         QTRY_VERIFY(!w.isVisible());
         QVERIFY(!w.Queue().IsBusy());
