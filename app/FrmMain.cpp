@@ -12,6 +12,7 @@
 #include "core/Numbers.h"
 #include "core/Version.h"
 #include "diag/LogLine.h"
+#include "fleet/ProvisionWindow.h"
 #include "geo/MapGroup.h"
 #include "i18n/Language.h"
 #include "i18n/ProgramTexts.h"
@@ -82,6 +83,9 @@ TFrmMain::TFrmMain(QWidget* parent) : QWidget(parent)
 
 TFrmMain::~TFrmMain()
 {
+    // The station's slots close their ports while the window is still whole: a close handles
+    // events, and those must not reach a window half taken down.
+    delete findChild<TProvisionWindow*>(QStringLiteral("FrmProvision"));
     FormDestroy();
 }
 

@@ -32,6 +32,8 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -239,25 +241,37 @@ void Tour(const TSimTracker& tracker, const QString& dataFolder)
     } else {
         Fail(QStringLiteral("Compare showed no table"));
     }
+    // The station: the tour's tracker and three more, each on its own port, at once.
     Click(*window, "btnProvision");
     if (auto* provision = window->findChild<TProvisionWindow*>(QStringLiteral("FrmProvision"))) {
         if (!saved.isEmpty())
             provision->edtProvisionParams->setText(dataFolder + QStringLiteral("/param/") + saved.first());
-        auto* done = new QTimer;
-        QObject::connect(done, &QTimer::timeout, done, [&, done, provision] {
-            if (provision->lstProvisionReport->count() < 1)
-                return;
-            done->stop();
-            done->deleteLater();
-            Shoot(*window, QStringLiteral("14-provision"));
-            provision->btnProvisionStop->click();
-        });
-        done->start(100);
-        QTimer::singleShot(60000, provision->btnProvisionStop, &QPushButton::click); // never hang the tour
+        std::vector<std::unique_ptr<TSimTracker>> more;
+        provision->AddPortTile(tracker.DevicePath());
+        for (int i = 2; i <= 4; ++i) {
+            auto sim = std::make_unique<TSimTracker>();
+            TSimState state;
+            state.Identifier = QByteArray("000000000") + QByteArray::number(i);
+            sim->SetState(state);
+            TSimFaults faults;
+            faults.IgnoreWriteCmd = i == 3 ? 10 : 0; // one keeps its low-battery threshold
+            sim->SetFaults(faults);
+            if (sim->Start())
+                provision->AddPortTile(sim->DevicePath());
+            more.push_back(std::move(sim));
+        }
+        provision->resize(1040, 600);
         provision->btnProvisionStart->click();
-        if (provision->lstProvisionReport->count() < 1)
-            Fail(QStringLiteral("the provisioning run reported no tracker"));
+        for (int waited = 0; provision->lstProvisionReport->count() < 4 && waited < 60000; waited += 100)
+            Settle(100);
+        if (provision->lstProvisionReport->count() < 4)
+            Fail(QStringLiteral("the station reported %1 of 4 trackers").arg(provision->lstProvisionReport->count()));
+        Shoot(*window, QStringLiteral("14-provision"));
+        provision->btnProvisionStop->click();
         provision->close();
+        // The station took the window's port over: the tour goes on with it open again.
+        if (!window->ComPort.Connected())
+            window->btn_SwitchClick();
     } else {
         Fail(QStringLiteral("no provisioning window"));
     }

@@ -70,6 +70,35 @@ assert fields == ["APN", "IP address", "Port"], fields
 assert any(l["event"] == "tracker" and l["identifier"] == "0123456789" for l in lines)
 PY
 
+# Three trackers at once, one that keeps its low battery: each gets its row, the lines name the
+# port, the run exits with the worst code (1), and --json names the port in every object.
+extra=()
+for id in 0000000071 0000000072; do
+    "$sim" --id "$id" $([ "$id" = 0000000072 ] && echo --ignore-write 10) > "$tmp/sim-$id.out" 2> /dev/null &
+    extra+=($!)
+    for _ in $(seq 100); do [ -s "$tmp/sim-$id.out" ] && break; sleep 0.05; done
+done
+trap '[ -n "$simpid" ] && kill "$simpid" 2>/dev/null; kill "${extra[@]}" 2>/dev/null || true; rm -rf "$tmp"' EXIT
+start_sim --id 0000000070
+dev71=$(head -n 1 "$tmp/sim-0000000071.out"); dev72=$(head -n 1 "$tmp/sim-0000000072.out")
+run provision "$tmp/fleet.cfg" --port "$device" --port "$dev71" --port "$dev72" --report "$tmp/three.csv" --json
+expect_rc 1 "three trackers, one differing"
+python3 - "$out" "$device" "$dev71" "$dev72" <<'PY' || fail "three ports: $out"
+import json, sys
+lines = [json.loads(l) for l in sys.argv[1].splitlines()]
+results = {l["port"]: l for l in lines if l["event"] == "result"}
+assert sorted(results) == sorted(sys.argv[2:5]), results
+assert results[sys.argv[2]]["result"] == "pass" and results[sys.argv[3]]["result"] == "pass", results
+assert [d["field"] for d in results[sys.argv[4]]["differences"]] == ["Low Battery"], results
+assert all("port" in l for l in lines if l["event"] in ("step", "tracker", "result", "report")), lines
+PY
+[ "$(grep -c ',pass,\|,differs,' "$tmp/three.csv")" -eq 3 ] || fail "three ports: $(cat "$tmp/three.csv")"
+grep -q ",0000000072,SIM-1.0.0,differs,.*,$dev72"$'\r$' "$tmp/three.csv" || fail "no slot column: $(cat "$tmp/three.csv")"
+run write "$tmp/fleet.cfg" --port "$device" --port "$dev72"; expect_rc 1 "write on two ports"
+grep -q "^$dev72: differs: Low Battery" <<< "$out" || fail "the differing port is not named: $out"
+kill "${extra[@]}"
+run detect --port "$device" --port "$dev71"; expect_rc 2 "detect on two ports"
+
 # Refused values send nothing (exit 2); no tracker exits 3; usage errors exit 2.
 sed 's/^BasicInfo_LowBattery=30/BasicInfo_LowBattery=5/' "$tmp/fleet.cfg" > "$tmp/low.cfg"
 run write "$tmp/low.cfg" --port "$device"; expect_rc 2 "low battery"
