@@ -84,6 +84,18 @@ bool TStationSlot::Stop()
     return cut;
 }
 
+void TStationSlot::ProvisionNow()
+{
+    if (FState != TState::Done || FLast.Outcome != TProvisionOutcome::Again)
+        return;
+    FPoll.stop();
+    if (FPolling) {
+        FPolling = false;
+        FSession.Stop();
+    }
+    StartJob();
+}
+
 void TStationSlot::Poll()
 {
     if (FState == TState::Idle)

@@ -37,6 +37,8 @@ public:
     // Ends at once, cleanly: nothing more is sent, no row is added and the port closes. True
     // when a tracker's run was cut short (CurrentRun says how far it came).
     bool Stop();
+    // The tracker whose result stands ("again") is provisioned after all.
+    void ProvisionNow();
     const TProvisionResult& CurrentRun() const { return FJob.Result(); }
 
     QString Device() const { return FDevice; }

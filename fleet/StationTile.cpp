@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -50,6 +51,9 @@ TStationTile::TStationTile(const QString& device, bool removable, QWidget* paren
     lblSlotTracker = NamedLabel(this, "lblSlotTracker");
     lblSlotTracker->setAlignment(Qt::AlignCenter);
     lblSlotDetails = NamedLabel(this, "lblSlotDetails");
+    btnSlotAgain = new QPushButton(TranslateText("station_provision_again"), this);
+    btnSlotAgain->setObjectName(QStringLiteral("btnSlotAgain"));
+    btnSlotAgain->hide();
 
     auto* top = new QHBoxLayout;
     top->addWidget(lblSlotName, 1);
@@ -61,8 +65,14 @@ TStationTile::TStationTile(const QString& device, bool removable, QWidget* paren
     box->addWidget(lblSlotResult);
     box->addWidget(lblSlotTracker);
     box->addWidget(lblSlotDetails);
+    box->addWidget(btnSlotAgain);
     box->addStretch(1);
     connect(btnSlotRemove, &QToolButton::clicked, this, &TStationTile::RemoveClicked);
+    connect(btnSlotAgain, &QPushButton::clicked, this, [this] {
+        btnSlotAgain->hide();
+        if (FSlot)
+            FSlot->ProvisionNow();
+    });
     ShowIdle();
 }
 
@@ -75,6 +85,7 @@ void TStationTile::Attach(TStationSlot* slot)
     connect(slot, &TStationSlot::Progress, pbSlot, &QProgressBar::setValue);
     connect(slot, &TStationSlot::Identified, this, [this](const QString& id, const QString& firmware) {
         // The next tracker: the last one's result goes.
+        btnSlotAgain->hide();
         lblSlotResult->clear();
         lblSlotDetails->clear();
         lblSlotTracker->setText(TranslateText("provision_tracker").arg(id, firmware));
@@ -89,6 +100,7 @@ void TStationTile::Detach()
         FSlot->disconnect(this);
     FSlot = nullptr;
     btnSlotRemove->setEnabled(true);
+    btnSlotAgain->hide();
     ShowIdle();
 }
 
@@ -130,4 +142,5 @@ void TStationTile::ShowResult(const TProvisionResult& result)
     if (lines.isEmpty() && !passed && !again)
         lines << result.Error;
     lblSlotDetails->setText(lines.join(QLatin1Char('\n')));
+    btnSlotAgain->setVisible(again);
 }

@@ -6,6 +6,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 class QToolButton;
 
 // One slot of the provisioning station on screen: its stable name, the step and progress of
@@ -32,6 +33,7 @@ public:
     QLabel* lblSlotTracker;
     QLabel* lblSlotDetails;
     QToolButton* btnSlotRemove;
+    QPushButton* btnSlotAgain; // shown with "again": provisions that tracker after all
 
 signals:
     void RemoveClicked();

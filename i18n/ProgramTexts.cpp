@@ -139,6 +139,7 @@ constexpr TProgramText Texts[] = {
     {"station_running", "Provisioning on %1 ports."},
     {"station_no_ports", "No port to provision: plug in a USB serial device or add a port."},
     {"station_rows_not_saved", "Rows are not being saved to the report: %1"},
+    {"station_provision_again", "Provision it again"},
     {"station_no_device", "\"%1\" names no serial device."},
 };
 

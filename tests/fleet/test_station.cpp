@@ -4,11 +4,13 @@
 #include "app/FrmMain.h"
 #include "core/DataFolder.h"
 #include "core/Dialogs.h"
+#include "fleet/ProvisionReport.h"
 #include "fleet/ProvisionWindow.h"
 #include "fleet/StationSlot.h"
 #include "fleet/StationTile.h"
 #include "sim/SimTracker.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
@@ -179,6 +181,48 @@ private slots:
         QVERIFY(pw->btnProvisionStart->isEnabled());
         for (TStationTile* tile : tiles)
             QVERIFY(!tile->Slot());
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.value(0).Text));
+    }
+
+    void trackersInTodaysReportWaitForTheOperator()
+    {
+        TSimTracker sim;
+        TSimState state;
+        state.Identifier = "0000000001";
+        sim.SetState(state);
+        QVERIFY(sim.Start());
+        const QString report = dir->filePath("report.csv");
+        TProvisionResult earlier;
+        earlier.Outcome = TProvisionOutcome::Passed;
+        earlier.Identifier = "0000000001";
+        ProvisionReport::AppendRow(report, QDateTime::currentDateTime(), "/dev/ttyUSB0", earlier);
+        QFile params(dir->filePath("fleet.cfg"));
+        QVERIFY(params.open(QIODevice::WriteOnly));
+        params.write("[Para]\r\nBasicInfo_AnotherName=Van7\r\nBasicInfo_LowBattery=30\r\n");
+        params.close();
+
+        TFrmMain w;
+        QTest::mouseClick(w.btnProvision, Qt::LeftButton);
+        auto* pw = w.findChild<TProvisionWindow*>("FrmProvision");
+        QVERIFY(pw);
+        pw->edtProvisionParams->setText(params.fileName());
+        pw->ReportPath = report;
+        pw->cbProvisionCapture->setChecked(true);
+        QVERIFY(pw->AddPortTile(sim.DevicePath()));
+        QTest::mouseClick(pw->btnProvisionStart, Qt::LeftButton);
+        TStationTile* tile = pw->Tiles().first();
+        // Provisioned before: marked, nothing written, until the operator says so.
+        QTRY_COMPARE_WITH_TIMEOUT(tile->lblSlotResult->text(), QString("AGAIN"), 10000);
+        QTest::qWait(1500); // a presence query or two: still nothing written
+        QCOMPARE(sim.State().Alias, QByteArray());
+        QVERIFY(tile->btnSlotAgain->isVisibleTo(tile));
+        QTest::mouseClick(tile->btnSlotAgain, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(tile->lblSlotResult->text(), QString("PASS"), 10000);
+        QCOMPARE(sim.State().Alias, QByteArray("Van7"));
+        QVERIFY(!tile->btnSlotAgain->isVisibleTo(tile));
+        QCOMPARE(pw->lstProvisionReport->count(), 2); // "again", then "pass"
+        QVERIFY(pw->lstProvisionReport->item(0)->text().endsWith("again"));
+        QTest::mouseClick(pw->btnProvisionStop, Qt::LeftButton);
         QVERIFY2(messages.isEmpty(), qPrintable(messages.value(0).Text));
     }
 };
