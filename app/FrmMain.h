@@ -6,6 +6,7 @@
 #include "link/ComPort.h"
 #include "link/FrameCodec.h"
 #include "link/PortList.h"
+#include "params/TrackerSettings.h"
 
 #include <QWidget>
 #include <memory>
@@ -119,6 +120,9 @@ public:
     class TBulkOperations* BulkOperations = nullptr;
     // Command 8 answers reach the geo-fence table through its SetGeoFenceAnswerHandler.
     std::shared_ptr<class TResponseDispatcher> Dispatcher;
+    // The settings the pages show: answers go into it and the pages show them; a Write takes
+    // the pages' texts into it.
+    TTrackerSettings Settings;
 private:
     // --- geo-fence page (app/FrmMainGeo.cpp)
     void BuildGeoPage();

@@ -6,6 +6,7 @@
 #include "params/BulkOperations.h"
 #include "params/MainSettingsPage.h"
 #include "params/ResponseDispatcher.h"
+#include "params/SettingsView.h"
 #include "params/StatusPanel.h"
 #include "params/TmpHotSpotGroup.h"
 
@@ -37,6 +38,7 @@ void TFrmMain::BuildSettingsPages()
     connect(StatusPanel->sbT01, &QToolButton::clicked, BulkOperations, &TBulkOperations::sbT01Click);
 
     TDispatchTargets targets;
+    targets.Settings = &Settings;
     targets.Queue = &Queue();
     targets.Status = StatusPanel;
     targets.Main = MainSettings;
@@ -45,6 +47,8 @@ void TFrmMain::BuildSettingsPages()
     targets.pgCtrl = pgCtrl;
     targets.cbTipOnOK = cbTipOnOK;
     Dispatcher = std::make_shared<TResponseDispatcher>(targets);
+    // The pages' Writes take their controls into the window's settings model.
+    TSettingsView(*MainSettings, *AlarmSetting, *gbTmpHotSpot).Attach(Settings);
 }
 
 void TFrmMain::ResetStatusPanel()

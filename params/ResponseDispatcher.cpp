@@ -22,7 +22,13 @@
 #include <QTabWidget>
 #include <algorithm>
 
-TResponseDispatcher::TResponseDispatcher(const TDispatchTargets& targets) : T(targets) {}
+TResponseDispatcher::TResponseDispatcher(const TDispatchTargets& targets) : T(targets)
+{
+    if (!T.Settings)
+        T.Settings = &FOwnSettings;
+    if (T.Main && T.Alarm && T.HotSpot)
+        FView.emplace(*T.Main, *T.Alarm, *T.HotSpot);
+}
 
 const QByteArray& TResponseDispatcher::Field(const TResponseFields& fields, int index)
 {
@@ -51,15 +57,17 @@ void TResponseDispatcher::DispatchResponse(const QByteArray& payload)
     const TResponseHead head = ReadResponseHead(payload);
     // A tracker answers: the status values are no longer only those of the last one.
     T.Status->SetStale(false);
-    if (head.HasIdentifier)
-        T.Status->RzMeter_LED->SetText(FieldText(head.Fields[0]));
+    if (head.HasIdentifier) {
+        T.Settings->Identifier = FieldText(head.Fields[0]);
+        T.Status->RzMeter_LED->SetText(T.Settings->Identifier);
+    }
     if (!head.HasTag)
         throw EAppError(QStringLiteral("The answer has no tag."));
     if (head.IsStatus) {
         ApplyStatus(head.Fields);
         return;
     }
-    ApplyCommand(head.CmdNo, head.Fields);
+    ApplyCommand(head.CmdNo, head.Fields, payload);
     T.Queue->AdvanceCmdQueue();
     ShowTipWhenDone();
 }
@@ -75,51 +83,15 @@ void TResponseDispatcher::ApplyStatus(const TResponseFields& fields)
     T.Status->StartBatteryAnimation();
 }
 
-void TResponseDispatcher::ApplyCommand(int32_t cmdNo, const TResponseFields& fields)
+void TResponseDispatcher::ApplyCommand(int32_t cmdNo, const TResponseFields& fields, const QByteArray& payload)
 {
-    TMainSettingsPage& m = *T.Main;
     switch (cmdNo) {
     case 1:
-        T.Status->lblVersion->setText(FieldText(Field(fields, 2)));
-        break;
-    case 4: {
-        const int32_t mode = IntField(fields, 3, 0);
-        m.cbUpLoadMode->setCurrentIndex(mode >= 0 && mode < m.cbUpLoadMode->count() ? mode : -1);
-        m.CBox_UploadingInterval->setEditText(FieldText(Field(fields, 2)));
-        break;
-    }
-    case 5:
-        m.txtIPAddress->setText(FieldText(Field(fields, 2)));
-        m.txtPort->setText(FieldText(Field(fields, 3)));
-        m.txtAPN->setText(FieldText(Field(fields, 4)));
-        m.txtAPNUsername->setText(FieldText(Field(fields, 5)));
-        m.txtAPNPassword->setText(FieldText(Field(fields, 6)));
-        break;
-    case 7:
-        // Selecting a button that was not selected runs its handler (its toggled signal).
-        switch (IntField(fields, 2, 0)) {
-        case 1: m.RBtn_Main_01->setChecked(true); break;
-        case 2: m.RBtn_Main_02->setChecked(true); break;
-        default: break;
-        }
+        T.Settings->Firmware = FieldText(Field(fields, 2));
+        T.Status->lblVersion->setText(T.Settings->Firmware);
         break;
     case 8:
         ApplyGeoFence(fields);
-        break;
-    case 9:
-        T.HotSpot->txtRadius->setText(FieldText(Field(fields, 2)));
-        break;
-    case 10:
-        m.cboBatteryAlert->setEditText(FieldText(Field(fields, 2)));
-        break;
-    case 11: {
-        const int32_t n = IntField(fields, 2, -1);
-        if (n >= 1 && n <= TMainSettingsPage::AuthNumberCount)
-            m.AuthNumberEdit(n)->setText(FieldText(Field(fields, 3)));
-        break;
-    }
-    case 12:
-        m.txtTimeDifferent->setText(FieldText(Field(fields, 2)));
         break;
     case 16: {
         const int32_t level = IntField(fields, 2, -1);
@@ -127,23 +99,26 @@ void TResponseDispatcher::ApplyCommand(int32_t cmdNo, const TResponseFields& fie
             T.Status->RzMeter_Battery->SetValue(level);
         break;
     }
-    case 17:
-        // An alias holding a comma comes back in more fields; it is not shown cut short.
-        if (fields.size() == 3)
-            m.txtAlias->setText(FieldText(fields[2]));
-        break;
-    case 18:
-        m.ApplyKeepAlive(IntField(fields, 2, 0));
-        break;
-    case 22:
-        ApplyAlarms(fields);
-        break;
-    case 31:
-        m.txtGSensorParam->setText(FieldText(Field(fields, 2)));
-        break;
     default:
-        break; // factory default (20) and every other number: nothing beyond the common steps
+        // Every setting; the factory default (20) and any other number set nothing.
+        ApplySettings(payload);
+        break;
     }
+}
+
+void TResponseDispatcher::ApplySettings(const QByteArray& payload)
+{
+    QStringList applied;
+    try {
+        T.Settings->ApplyAnswer(payload, &applied);
+    } catch (...) {
+        // What the answer set before the field it lacks stays, on the pages as in the model.
+        if (FView)
+            FView->Show(*T.Settings, applied);
+        throw;
+    }
+    if (FView)
+        FView->Show(*T.Settings, applied);
 }
 
 void TResponseDispatcher::ApplyGeoFence(const TResponseFields& fields)
@@ -153,17 +128,6 @@ void TResponseDispatcher::ApplyGeoFence(const TResponseFields& fields)
         throw EAppError(QStringLiteral("Geo-fence %1 is not in the table.").arg(n));
     if (FGeoFenceAnswer)
         FGeoFenceAnswer(fields);
-}
-
-void TResponseDispatcher::ApplyAlarms(const TResponseFields& fields)
-{
-    for (int position = 1; position <= TAlarmPage::GroupCount; ++position) {
-        TRadioGroup* group = T.Alarm->Group(position);
-        const int32_t index = IntField(fields, position + 1, 0);
-        if (index < 0 || index >= group->Count())
-            throw EAppError(QStringLiteral("Alarm choice %1 is not an item of group %2.").arg(index).arg(position));
-        group->SetItemIndex(index);
-    }
 }
 
 void TResponseDispatcher::ShowTipWhenDone()

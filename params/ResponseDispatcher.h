@@ -1,9 +1,12 @@
 #pragma once
 
 #include "link/FrameCodec.h"
+#include "params/SettingsView.h"
+#include "params/TrackerSettings.h"
 
 #include <QByteArray>
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QTabWidget;
@@ -13,9 +16,11 @@ class TMainSettingsPage;
 class TStatusPanel;
 class TTmpHotSpotGroup;
 
-// What the dispatcher fills: the pages, the status panel and the queue it advances, plus the
-// window's page control and tip box that decide whether the success tip is shown.
+// What the dispatcher fills: the settings model the pages show, the pages, the status panel and
+// the queue it advances, plus the window's page control and tip box that decide whether the
+// success tip is shown.
 struct TDispatchTargets {
+    TTrackerSettings* Settings = nullptr; // null: a model of the dispatcher's own
     TCmdQueue* Queue = nullptr;
     TStatusPanel* Status = nullptr;
     TMainSettingsPage* Main = nullptr;
@@ -25,7 +30,9 @@ struct TDispatchTargets {
     QCheckBox* cbTipOnOK = nullptr;
 };
 
-// Routes every answer payload by its tag to the controls it fills, advances the command queue
+// Routes every answer payload by its tag: a setting's answer into the settings model, and the
+// pages show each value it set; the status answer, the firmware, the battery and the fences to
+// their own controls. Advances the command queue
 // once per applied answer and shows "Operation success !" after the last answer of an exchange.
 // A failure (a field the answer lacks, a strict number that is not one, a geo-fence number or an
 // alarm index out of range) raises EAppError at that point: controls already changed keep their
@@ -61,11 +68,13 @@ public:
 
 private:
     void ApplyStatus(const TResponseFields& fields);
-    void ApplyCommand(int32_t cmdNo, const TResponseFields& fields);
+    void ApplyCommand(int32_t cmdNo, const TResponseFields& fields, const QByteArray& payload);
+    void ApplySettings(const QByteArray& payload);
     void ApplyGeoFence(const TResponseFields& fields);
-    void ApplyAlarms(const TResponseFields& fields);
     void ShowTipWhenDone();
 
     TDispatchTargets T;
+    TTrackerSettings FOwnSettings;
+    std::optional<TSettingsView> FView;
     TGeoFenceAnswerHandler FGeoFenceAnswer;
 };

@@ -73,8 +73,6 @@ QString Field(const TResponseFields& fields, int index)
     return FieldText(fields[index]);
 }
 
-TCmdItem Write(int32_t cmd, const QByteArray& params) { return TCmdItem{cmd, 1, params, 0}; }
-
 } // namespace
 
 const QList<TSettingDef>& SettingDefs()
@@ -146,40 +144,44 @@ QList<TCmdItem> TTrackerSettings::ReadRequestsFor(const QList<TCmdItem>& writes)
 
 QList<TCmdItem> TTrackerSettings::WriteAllRequests() const
 {
-    const auto name = [](const char* key) { return SettingName(*FindSettingDef(Key(key))); };
-    const auto text = [this, &name](const char* key) {
-        const QString value = TrimText(Value(Key(key)));
+    const auto name = [](const QString& key) { return SettingName(*FindSettingDef(key)); };
+    // A value that the command text cannot carry is refused, naming it.
+    const auto text = [this, &name](const QString& key) {
+        const QString value = TrimText(Value(key));
         if (HasCommandBreakingChar(value))
             throw EAppError(TranslateText("refuse_separator").arg(name(key)));
         if (value.contains(QChar(0)) || QString::fromLocal8Bit(WireText(value)) != value)
             throw EAppError(TranslateText("refuse_unsendable").arg(name(key)));
-        return WireText(value);
     };
     QList<TCmdItem> w;
-    w << Write(17, "," + text("alias"));
-    if (StrToIntDef(TrimText(Value("low_battery")), 0) < 10)
+    text(Key("alias"));
+    w << WriteRequest(17);
+    if (!LowBatteryAccepted())
         throw EAppError(Translate(QStringLiteral("Please Input The Low Battery Value More than 10!")));
-    w << Write(10, "," + text("low_battery"));
-    w << Write(12, "," + text("time_difference"));
-    w << Write(5, "," + text("gprs_ip") + "," + text("gprs_port") + "," + text("gprs_apn") + "," + text("gprs_user") +
-                      "," + text("gprs_password"));
+    text(Key("low_battery"));
+    w << WriteRequest(10);
+    text(Key("time_difference"));
+    w << WriteRequest(12);
+    for (const QString& key : KeysOf(5))
+        text(key);
+    w << WriteRequest(5);
     int32_t interval = 0;
-    if (!TryStrToInt(TrimText(Value("upload_interval")), interval))
+    if (!TryUploadInterval(interval))
         throw EAppError(TranslateText("refuse_not_number").arg(name("upload_interval")));
-    w << Write(4, "," + QByteArray::number(interval) + "," + QByteArray::number(StrToIntDef(Value("upload_mode"), -1)));
-    w << Write(7, Value("strategy") == QLatin1String("2") ? QByteArray(",2") : QByteArray(",1"));
+    w << WriteRequest(4);
+    w << WriteRequest(7);
     for (int k = 1; k <= AuthCount; ++k) {
-        const QString number = TrimText(Value(AuthKey(k)));
-        if (!IsPhoneNumberText(number))
+        if (!AuthNumberAccepted(k))
             throw EAppError(Translate(QStringLiteral("VIP number %1 is error.").arg(k)));
-        w << Write(11, "," + QByteArray::number(k) + "," + (number.isEmpty() ? QByteArray("0") : number.toLatin1()));
+        w << WriteRequest(11, k);
     }
-    w << Write(18, "," + text("keep_alive"));
-    QByteArray alarms;
+    text(Key("keep_alive"));
+    w << WriteRequest(18);
     for (int p = 1; p <= AlarmCount; ++p)
-        alarms += "," + text(AlarmKey(p).toLatin1().constData());
-    w << Write(22, alarms);
-    w << Write(31, "," + text("gsensor"));
+        text(AlarmKey(p));
+    w << WriteRequest(22);
+    text(Key("gsensor"));
+    w << WriteRequest(31);
     for (const TCmdItem& item : w) {
         const qsizetype size = BuildCmdText(item.CmdNo, item.RWFlag, false, item.ParamText).size();
         if (size > MaxCommandTextSize)
@@ -191,10 +193,109 @@ QList<TCmdItem> TTrackerSettings::WriteAllRequests() const
     return w;
 }
 
-bool TTrackerSettings::ApplyAnswer(const QByteArray& payload)
+QStringList TTrackerSettings::KeysOf(int32_t cmdNo, int32_t entry)
+{
+    QStringList keys;
+    for (const TSettingDef& d : SettingDefs())
+        if (d.CmdNo == cmdNo && (d.Entry == 0 || d.Entry == entry))
+            keys << Key(d.Key);
+    return keys;
+}
+
+QByteArray TTrackerSettings::WriteParam(int32_t cmdNo, int32_t entry) const
+{
+    const auto wire = [this](const QString& key) { return WireText(TrimText(Value(key))); };
+    switch (cmdNo) {
+    case 4: {
+        int32_t interval = 0;
+        TryUploadInterval(interval);
+        return "," + QByteArray::number(interval) + "," + QByteArray::number(StrToIntDef(Value("upload_mode"), -1));
+    }
+    case 7:
+        return Value("strategy") == QLatin1String("2") ? QByteArray(",2") : QByteArray(",1");
+    case 9: {
+        int32_t radius = 0;
+        // Written back as a plain integer: "0300" goes out as 300.
+        return "," + (TryRadius(radius) ? QByteArray::number(radius) : wire("radius"));
+    }
+    case 11: {
+        const QByteArray number = wire(AuthKey(entry));
+        return "," + QByteArray::number(entry) + "," + (number.isEmpty() ? QByteArray("0") : number);
+    }
+    case 22: {
+        // A channel without a choice adds nothing, not even its comma.
+        QByteArrayList choices;
+        for (int p = 1; p <= AlarmCount; ++p)
+            if (!TrimText(Value(AlarmKey(p))).isEmpty())
+                choices << wire(AlarmKey(p));
+        return "," + choices.join(',');
+    }
+    default: {
+        QByteArray param;
+        for (const QString& key : KeysOf(cmdNo, entry))
+            param += "," + wire(key);
+        return param;
+    }
+    }
+}
+
+QString TTrackerSettings::FirstCommandBreaking(const QStringList& keys) const
+{
+    for (const QString& key : keys)
+        if (HasCommandBreakingChar(TrimText(Value(key))))
+            return key;
+    return QString();
+}
+
+qsizetype TTrackerSettings::OversizeOf(int32_t cmdNo, int32_t entry) const
+{
+    const qsizetype size = BuildCmdText(cmdNo, 1, false, WriteParam(cmdNo, entry)).size();
+    return size > MaxCommandTextSize ? size : 0;
+}
+
+QString TTrackerSettings::LongestValue(const QStringList& keys) const
+{
+    QString longest = keys.value(0);
+    qsizetype longestSize = -1;
+    for (const QString& key : keys) {
+        const qsizetype n = WireText(TrimText(Value(key))).size();
+        if (n > longestSize) {
+            longestSize = n;
+            longest = key;
+        }
+    }
+    return longest;
+}
+
+bool TTrackerSettings::LowBatteryAccepted() const
+{
+    return StrToIntDef(TrimText(Value("low_battery")), 0) >= 10;
+}
+
+bool TTrackerSettings::TryUploadInterval(int32_t& interval) const
+{
+    return TryStrToInt(TrimText(Value("upload_interval")), interval);
+}
+
+bool TTrackerSettings::AuthNumberAccepted(int32_t k) const
+{
+    return IsPhoneNumberText(TrimText(Value(AuthKey(k))));
+}
+
+bool TTrackerSettings::TryRadius(int32_t& radius) const
+{
+    return TryStrToInt(TrimText(Value("radius")), radius);
+}
+
+bool TTrackerSettings::ApplyAnswer(const QByteArray& payload, QStringList* applied)
 {
     if (payload.isEmpty())
         return false;
+    const auto set = [this, applied](const QString& key, const QString& value) {
+        FValues[key] = value;
+        if (applied)
+            *applied << key;
+    };
     const TResponseHead head = ReadResponseHead(payload);
     const TResponseFields& f = head.Fields;
     if (head.HasIdentifier)
@@ -208,8 +309,17 @@ bool TTrackerSettings::ApplyAnswer(const QByteArray& payload)
         BatteryLevel = Field(f, 6);
         return true;
     }
+    // Each command's fields in the order the pages take them: a field an answer lacks raises
+    // there, and what came before it stays applied.
     switch (head.CmdNo) {
     case 1: Firmware = Field(f, 2); return true;
+    case 4: {
+        const QString mode = Field(f, 3);
+        const QString interval = Field(f, 2);
+        set(Key("upload_mode"), mode);
+        set(Key("upload_interval"), interval);
+        return true;
+    }
     case GeoFenceCmdNo: {
         const int32_t n = StrToIntDef(f.value(2), 0);
         if (n < 1 || n > int32_t(Fences.size()) || f.size() < 8)
@@ -223,25 +333,24 @@ bool TTrackerSettings::ApplyAnswer(const QByteArray& payload)
         return true;
     }
     case 11: {
-        const int32_t k = StrToIntDef(f.value(2), -1);
-        const QString number = Field(f, 3);
+        // Another entry's number is no setting of this set: nothing beyond the entry is read.
+        const int32_t k = StrToIntDef(Field(f, 2), -1);
         if (k >= 1 && k <= AuthCount)
-            FValues[AuthKey(k)] = number;
+            set(AuthKey(k), Field(f, 3));
         return true;
     }
     case 16: BatteryLevel = Field(f, 2); return true;
     case 17:
         // An alias holding a comma comes back as more fields: nothing is taken.
         if (f.size() == 3)
-            FValues["alias"] = Field(f, 2);
+            set(Key("alias"), Field(f, 2));
         return true;
     case 22:
         for (int p = 1; p <= AlarmCount; ++p) {
-            const int32_t index = StrToIntDef(f.value(p + 1), 0);
-            Field(f, p + 1);
+            const int32_t index = StrToIntDef(Field(f, p + 1), 0);
             if (index < 0 || index >= AlarmItemCount)
                 throw EAppError(QStringLiteral("List index out of bounds (%1)").arg(index));
-            FValues[AlarmKey(p)] = QString::number(index);
+            set(AlarmKey(p), QString::number(index));
         }
         return true;
     default: break;
@@ -249,7 +358,7 @@ bool TTrackerSettings::ApplyAnswer(const QByteArray& payload)
     bool filled = false;
     for (const TSettingDef& d : SettingDefs())
         if (d.CmdNo == head.CmdNo) {
-            FValues[Key(d.Key)] = Field(f, d.AnswerField);
+            set(Key(d.Key), Field(f, d.AnswerField));
             filled = true;
         }
     return filled;

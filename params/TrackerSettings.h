@@ -63,10 +63,37 @@ public:
     // value holding a separator, or a command text beyond 255 bytes.
     QList<TCmdItem> WriteAllRequests() const;
 
+    // The pieces of a write, one command at a time, so that each Write button checks and sends
+    // its own commands from these values in its own order.
+    // The parameter text of the write of `cmdNo` (the authorization number `entry` for command
+    // 11): each value trimmed as 8-bit text, the interval and the mode as numbers, the strategy
+    // as 1 or 2, an empty authorization number as "0", an alarm channel without a choice left
+    // out. Command 4 takes the interval as TryUploadInterval reads it (0 when it is none).
+    QByteArray WriteParam(int32_t cmdNo, int32_t entry = 0) const;
+    TCmdItem WriteRequest(int32_t cmdNo, int32_t entry = 0) const { return {cmdNo, 1, WriteParam(cmdNo, entry), 0}; }
+    // The keys of the values the write of `cmdNo` carries, in its order.
+    static QStringList KeysOf(int32_t cmdNo, int32_t entry = 0);
+    // The first of `keys` whose trimmed value holds a character that breaks a command text
+    // ("," "(" ")" "!"); empty when none does.
+    QString FirstCommandBreaking(const QStringList& keys) const;
+    // The size of the write's command text when a frame cannot carry it; 0 when it fits.
+    qsizetype OversizeOf(int32_t cmdNo, int32_t entry = 0) const;
+    // Of `keys`, the one whose trimmed value is longest as 8-bit text (the first of equals).
+    QString LongestValue(const QStringList& keys) const;
+    // A low-battery threshold of 10 or more.
+    bool LowBatteryAccepted() const;
+    // The trimmed interval as an integer.
+    bool TryUploadInterval(int32_t& interval) const;
+    // Authorization number k (1..5) is a phone number text (or empty).
+    bool AuthNumberAccepted(int32_t k) const;
+    // The trimmed radius as an integer.
+    bool TryRadius(int32_t& radius) const;
+
     // Applies one answer payload as the window's pages take it, but keeping each value as the
     // answer carried it. Returns false for an answer that fills nothing (another tag); raises
     // EAppError for an answer that is too short or out of range, leaving earlier fields set.
-    bool ApplyAnswer(const QByteArray& payload);
+    // `applied` gets the key of every setting set, in order (also those set before a raise).
+    bool ApplyAnswer(const QByteArray& payload, QStringList* applied = nullptr);
 
     // A parameter file's set as the pages show it after Load (the interval is not part of a
     // file; it stays as it is). Raises EAppError "List index out of bounds (%d)" for an alarm
