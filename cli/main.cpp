@@ -40,6 +40,27 @@ const char* const Usage =
     "it had answered, or the report row could not be saved; 130 or 143 when stopped by SIGINT or\n"
     "SIGTERM. With several ports the worst of the trackers' codes, in the order 2, 4, 3, 1, 0.\n";
 
+// `tovrik-cli <command> --help`: the command's own lines of the usage, with the options it takes.
+QString CommandHelp(const QString& command)
+{
+    const QStringList lines = QString::fromLatin1(Usage).split(QLatin1Char('\n'));
+    QStringList help;
+    bool inCommand = false;
+    for (const QString& line : lines) {
+        if (line.startsWith(QStringLiteral("  ") + command + QLatin1Char(' ')))
+            inCommand = true;
+        else if (inCommand && !line.startsWith(QStringLiteral("        ")))
+            inCommand = false;
+        if (inCommand)
+            help << line;
+    }
+    if (help.isEmpty())
+        return QString::fromLatin1(Usage);
+    const int options = int(lines.indexOf(QStringLiteral("Options:")));
+    return QStringLiteral("Usage: tovrik-cli %1 [options]\n\n").arg(command) + help.join(QLatin1Char('\n')) +
+           QStringLiteral("\n\n") + lines.mid(options).join(QLatin1Char('\n'));
+}
+
 int UsageError(const QString& text)
 {
     std::fprintf(stderr, "tovrik-cli: %s\n%s", text.toLocal8Bit().constData(), Usage);
@@ -74,7 +95,7 @@ int main(int argc, char* argv[])
             return true;
         };
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            std::printf("%s", Usage);
+            std::printf("%s", (command.isEmpty() ? QString::fromLatin1(Usage) : CommandHelp(command)).toLocal8Bit().constData());
             return CliExitPassed;
         } else if (a == QLatin1String("--json")) {
             json = true;

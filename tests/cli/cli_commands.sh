@@ -19,6 +19,11 @@ needed=$(readelf -d "$cli" | grep NEEDED)
 grep -q 'libQt6Core' <<< "$needed" || fail "tovrik-cli does not link Qt Core"
 ! grep -qE 'libQt6(Gui|Widgets|WebEngine|Network|OpenGL)' <<< "$needed" || fail "tovrik-cli links more than Qt Core: $needed"
 
+# Each command has its own --help.
+help=$("$cli" provision --help) || fail "provision --help failed"
+grep -q '^Usage: tovrik-cli provision' <<< "$help" && grep -q -- '--ports all' <<< "$help" && ! grep -q '^  detect' <<< "$help" \
+    || fail "provision --help: $help"
+
 start_sim --id 0000000042
 mkdir -p "$tmp/data"
 printf '[ports]\n7=%s\n' "$device" > "$tmp/data/tovrik-assistant.ini"
