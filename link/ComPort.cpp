@@ -2,7 +2,7 @@
 
 #include "core/NestedLoops.h"
 #include "link/ComThread.h"
-#include "link/PosixSerialBackend.h"
+#include "link/SerialBackend.h"
 
 #include <QEventLoop>
 #include <cerrno>
@@ -42,7 +42,7 @@ void TCustomComPort::SetBaudRate(TBaudRate rate)
         return;
     FBaudRate = rate;
     if (FConnected)
-        if (const int error = PosixSerial::ApplyLineSettings(FHandle, BaudRateValue(FBaudRate)))
+        if (const int error = SerialBackend::ApplyLineSettings(FHandle, BaudRateValue(FBaudRate)))
             throw EComPort(TComError::SetStateFailed, error);
 }
 
@@ -69,36 +69,37 @@ void TCustomComPort::OpenPort()
     if (FConnected)
         return;
     ReapEndedThreads();
-    int handle = PosixSerial::InvalidHandle;
-    if (const int error = PosixSerial::OpenDevice(FPort.toLocal8Bit(), handle))
+    int handle = SerialBackend::InvalidHandle;
+    if (const int error = SerialBackend::OpenDevice(FPort.toLocal8Bit(), handle))
         throw EComPort(TComError::OpenFailed, error);
     FHandle = handle;
     FConnected = true;
     FRxBuffer.clear();
 
-    // Driver queue sizes and time-outs need no call here: reads never block and every write
-    // carries its own deadline. The line settings include raising DTR and RTS.
-    int error = PosixSerial::ApplyLineSettings(FHandle, BaudRateValue(FBaudRate));
+    // Driver queue sizes and time-outs need no call here (the backend sets what its system
+    // needs when it opens the device): reads never block and every write carries its own
+    // deadline. Then the line settings, and DTR and RTS raised.
+    int error = SerialBackend::ApplyLineSettings(FHandle, BaudRateValue(FBaudRate));
     if (error == 0)
-        error = PosixSerial::RaiseModemLines(FHandle);
+        error = SerialBackend::RaiseModemLines(FHandle);
     if (error != 0) {
-        PosixSerial::CloseDevice(FHandle);
-        FHandle = PosixSerial::InvalidHandle;
+        SerialBackend::CloseDevice(FHandle);
+        FHandle = SerialBackend::InvalidHandle;
         FConnected = false;
         throw EComPort(TComError::SetStateFailed, error);
     }
     // Bytes that waited in the driver since before this open (a late answer to the last
     // connection) must not join the first frame of this one.
-    if (const int purgeError = PosixSerial::Purge(FHandle)) {
-        PosixSerial::CloseDevice(FHandle);
-        FHandle = PosixSerial::InvalidHandle;
+    if (const int purgeError = SerialBackend::Purge(FHandle)) {
+        SerialBackend::CloseDevice(FHandle);
+        FHandle = SerialBackend::InvalidHandle;
         FConnected = false;
         throw EComPort(TComError::PurgeFailed, purgeError);
     }
-    int wake = PosixSerial::InvalidHandle;
-    if (const int wakeError = PosixSerial::CreateWakeHandle(wake)) {
-        PosixSerial::CloseDevice(FHandle);
-        FHandle = PosixSerial::InvalidHandle;
+    int wake = SerialBackend::InvalidHandle;
+    if (const int wakeError = SerialBackend::CreateWakeHandle(wake)) {
+        SerialBackend::CloseDevice(FHandle);
+        FHandle = SerialBackend::InvalidHandle;
         FConnected = false;
         throw EComPort(TComError::OpenFailed, wakeError);
     }
@@ -110,8 +111,8 @@ void TCustomComPort::OpenPort()
         OnAfterOpen();
     if (!FConnected)
         return; // closed by the after-open handler
-    PosixSerial::TModemLines lines;
-    if (const int modemError = PosixSerial::ReadModemLines(FHandle, lines))
+    SerialBackend::TModemLines lines;
+    if (const int modemError = SerialBackend::ReadModemLines(FHandle, lines))
         throw EComPort(TComError::ModemStatusFailed, modemError);
 }
 
@@ -123,8 +124,8 @@ void TCustomComPort::ClosePort()
     if (!FConnected || FClosing)
         return;
     FClosing = true;
-    int purgeError = PosixSerial::Purge(FHandle);
-    if (PosixSerial::IsLineGoneError(purgeError))
+    int purgeError = SerialBackend::Purge(FHandle);
+    if (SerialBackend::IsLineGoneError(purgeError))
         purgeError = 0; // nothing to discard on a line that is gone
     StopEventThread();
     CloseHandleAndNotify();
@@ -136,8 +137,8 @@ void TCustomComPort::ClosePort()
 
 void TCustomComPort::CloseHandleAndNotify()
 {
-    PosixSerial::CloseDevice(FHandle);
-    FHandle = PosixSerial::InvalidHandle;
+    SerialBackend::CloseDevice(FHandle);
+    FHandle = SerialBackend::InvalidHandle;
     FConnected = false;
     FClosing = false;
     FRxBuffer.clear();
@@ -184,7 +185,7 @@ bool TCustomComPort::DrainDriver(int& error)
         const int32_t room = std::min<int32_t>(int32_t(sizeof chunk), InputBufferLimit - int32_t(FRxBuffer.size()));
         int32_t got = 0;
         bool hungUp = false;
-        error = PosixSerial::ReadAvailable(FHandle, chunk, room, got, hungUp);
+        error = SerialBackend::ReadAvailable(FHandle, chunk, room, got, hungUp);
         if (error != 0)
             return false;
         if (hungUp) {
@@ -204,7 +205,7 @@ void TCustomComPort::UpdateInputWatch()
         FThread->SetInputWatched(FRxBuffer.size() < InputBufferLimit);
 }
 
-TNext TCustomComPort::HandleLineEvents(TComThread& thread, const PosixSerial::TLineEvents& events)
+TNext TCustomComPort::HandleLineEvents(TComThread& thread, const SerialBackend::TLineEvents& events)
 {
     if (&thread != FThread.get() || !FConnected || FClosing)
         return TNext::Stop;
@@ -246,7 +247,7 @@ void TCustomComPort::LoseLine(const QString& message)
     if (!FConnected || FClosing)
         return;
     FClosing = true;
-    PosixSerial::Purge(FHandle); // whatever is left of a dead line; errors are expected
+    SerialBackend::Purge(FHandle); // whatever is left of a dead line; errors are expected
     StopEventThread();
     CloseHandleAndNotify();
     if (OnLineLost)
@@ -280,11 +281,11 @@ int32_t TCustomComPort::WriteBytes(const QByteArray& bytes)
     int64_t written = 0;
     // A write that runs out of time is a failure, not a short success: the caller would log a
     // command as sent that the tracker never got whole.
-    if (const int error = PosixSerial::WriteAll(FHandle, bytes.constData(), bytes.size(), timeoutMs,
+    if (const int error = SerialBackend::WriteAll(FHandle, bytes.constData(), bytes.size(), timeoutMs,
                                                 BaudRateValue(FBaudRate), written)) {
         const EComPort failure(TComError::WriteFailed, error);
         // The device went away before its hang-up event was handled: close and report it now.
-        if (PosixSerial::IsLineGoneError(error))
+        if (SerialBackend::IsLineGoneError(error))
             LoseLine(failure.Message());
         throw failure;
     }
@@ -296,7 +297,7 @@ int32_t TCustomComPort::PendingInputCount()
     if (!FConnected)
         throw EComPort(TComError::PortNotOpen);
     int32_t waiting = 0;
-    if (const int error = PosixSerial::PendingInput(FHandle, waiting))
+    if (const int error = SerialBackend::PendingInput(FHandle, waiting))
         throw EComPort(TComError::ClearComFailed, error);
     return int32_t(FRxBuffer.size()) + waiting;
 }

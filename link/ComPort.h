@@ -68,7 +68,7 @@ public:
     int Handle() const { return FHandle; }
 
     // Called by the event thread through a blocking queued call.
-    TComThread::TNext HandleLineEvents(TComThread& thread, const PosixSerial::TLineEvents& events);
+    TComThread::TNext HandleLineEvents(TComThread& thread, const SerialBackend::TLineEvents& events);
 
 private:
     void StopEventThread();

@@ -62,6 +62,8 @@ struct TOpenFailureDetail {
     QList<TPortHolder> Holders;  // with the port in use: the processes that have it open
 };
 
-// The facts behind an open that failed with the system's error number: EACCES or EPERM read the
-// device's owner and group, EBUSY looks in /proc for the processes that hold it.
+// The facts behind an open that failed with the system's error number, one file per platform.
+// POSIX (ComPortErrorPosix.cpp): EACCES or EPERM read the device's owner and group, EBUSY looks
+// in /proc for the processes that hold it. Windows (ComPortErrorWin32.cpp): access denied or a
+// sharing violation means another program has the port open; no holder is named.
 TOpenFailureDetail DescribeOpenFailure(const QString& device, int systemError);

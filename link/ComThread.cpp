@@ -13,31 +13,31 @@ TComThread::~TComThread()
     RequestStop();
     wait();
     FRunEnded.load(std::memory_order_acquire);
-    PosixSerial::CloseWakeHandle(FWakeHandle);
+    SerialBackend::CloseWakeHandle(FWakeHandle);
 }
 
 void TComThread::RequestStop()
 {
     FStop.store(true);
-    PosixSerial::SignalWake(FWakeHandle);
+    SerialBackend::SignalWake(FWakeHandle);
 }
 
 void TComThread::SetInputWatched(bool watched)
 {
     if (FInputWatched.exchange(watched) != watched)
-        PosixSerial::SignalWake(FWakeHandle);
+        SerialBackend::SignalWake(FWakeHandle);
 }
 
 void TComThread::run()
 {
     while (!FStop.load()) {
-        PosixSerial::TLineEvents events;
-        PosixSerial::WaitForEvents(FHandle, FInputWatched.load(), FWakeHandle, events);
+        SerialBackend::TLineEvents events;
+        SerialBackend::WaitForEvents(FHandle, FInputWatched.load(), FWakeHandle, events);
         // Once stopped, the tty may already be closed (and its number reused): touch nothing.
         if (FStop.load())
             break;
         if (events.Woken) {
-            PosixSerial::ClearWake(FWakeHandle);
+            SerialBackend::ClearWake(FWakeHandle);
             if (!events.Input && !events.HangUp && !events.LineError && events.WaitError == 0)
                 continue;
         }

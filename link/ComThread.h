@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/PosixSerialBackend.h"
+#include "link/SerialBackend.h"
 
 #include <QThread>
 #include <atomic>
@@ -9,7 +9,7 @@
 class TCustomComPort;
 
 // The port's event thread. It only waits: for line events on the tty, or for its wake-up
-// descriptor. Each set of events is handed to the port's own (user-interface) thread with a
+// handle. Each set of events is handed to the port's own (user-interface) thread with a
 // blocking queued call, so that handlers never run beside other user-interface code and at most
 // one event set is outstanding. An idle port costs nothing: the wait has no time limit.
 class TComThread : public QThread {
@@ -19,7 +19,7 @@ public:
     enum class TNext { Continue, Stop };
 
     TComThread(TCustomComPort& port, int handle, int wakeHandle);
-    // Waits for the thread to end and closes the wake-up descriptor.
+    // Waits for the thread to end and closes the wake-up handle.
     ~TComThread() override;
 
     // Any thread: end the loop at the next wake-up.

@@ -19,9 +19,9 @@ QString DeviceIdentity(const QString& device)
     return canonical.isEmpty() ? device : canonical;
 }
 
-// Paths in natural order: /dev/ttyUSB2 before /dev/ttyUSB10, so that adding a tenth adapter
-// does not renumber the second.
-bool NaturalLess(const QString& a, const QString& b)
+} // namespace
+
+bool NaturalPathLess(const QString& a, const QString& b)
 {
     qsizetype i = 0;
     qsizetype j = 0;
@@ -50,19 +50,6 @@ bool NaturalLess(const QString& a, const QString& b)
     }
     return a.size() - i < b.size() - j;
 }
-
-bool IsRealUart(const QDir& node)
-{
-    if (!QFileInfo::exists(node.filePath(QStringLiteral("device/driver"))))
-        return false; // virtual consoles, the console, ptmx: no device behind them
-    QFile type(node.filePath(QStringLiteral("type")));
-    if (type.open(QIODevice::ReadOnly))
-        return type.readAll().trimmed() != "0"; // PORT_UNKNOWN: a legacy slot without a UART
-    const QString driver = QFileInfo(node.filePath(QStringLiteral("device/driver"))).symLinkTarget();
-    return QFileInfo(driver).fileName() != QStringLiteral("serial8250");
-}
-
-} // namespace
 
 void TPortList::Build(const TIniText& settings, const QStringList& present)
 {
@@ -102,13 +89,17 @@ bool TPortList::Refresh(const QStringList& present)
     for (const QString& device : present)
         if (NumberOf(device) == 0 && !unnamed.contains(device))
             unnamed << device;
-    std::sort(unnamed.begin(), unnamed.end(), NaturalLess);
+    std::sort(unnamed.begin(), unnamed.end(), NaturalPathLess);
+    // Devices that carry a number of their own (Windows' COMn) take it first, when it is free;
+    // the others take the free numbers after them.
+    std::stable_partition(unnamed.begin(), unnamed.end(), [](const QString& d) { return SystemPortNumber(d) > 0; });
     for (const QString& device : unnamed) {
         const auto given = std::find_if(FGiven.cbegin(), FGiven.cend(), [&](const TPortEntry& e) { return e.Device == device; });
         if (given != FGiven.cend()) {
             Insert(*given);
         } else {
-            const TPortEntry entry{FirstFreeNumber(), device};
+            const int32_t own = SystemPortNumber(device);
+            const TPortEntry entry{own > 0 && !Taken(own) ? own : FirstFreeNumber(), device};
             FGiven.append(entry);
             Insert(entry);
         }
@@ -128,7 +119,7 @@ QString TPortList::DeviceOf(const QString& numberText) const
     for (const TPortEntry& entry : FConfigured)
         if (entry.Number == number)
             return entry.Device;
-    return {};
+    return number >= 1 ? SystemPortDevice(number) : QString();
 }
 
 int32_t TPortList::NumberOf(const QString& device) const
@@ -152,17 +143,19 @@ int32_t TPortList::AddDevice(const QString& device)
     return entry.Number;
 }
 
+bool TPortList::Taken(int32_t number) const
+{
+    for (const QList<TPortEntry>* list : {&FListed, &FConfigured, &FGiven, &FAdded})
+        for (const TPortEntry& entry : *list)
+            if (entry.Number == number)
+                return true;
+    return false;
+}
+
 int32_t TPortList::FirstFreeNumber() const
 {
-    const auto taken = [this](int32_t n) {
-        for (const QList<TPortEntry>* list : {&FListed, &FConfigured, &FGiven, &FAdded})
-            for (const TPortEntry& entry : *list)
-                if (entry.Number == n)
-                    return true;
-        return false;
-    };
     int32_t number = 1;
-    while (taken(number))
+    while (Taken(number))
         ++number;
     return number;
 }
@@ -172,20 +165,6 @@ void TPortList::Insert(const TPortEntry& entry)
     const auto at = std::lower_bound(FListed.begin(), FListed.end(), entry.Number,
                                      [](const TPortEntry& e, int32_t n) { return e.Number < n; });
     FListed.insert(at, entry);
-}
-
-QStringList PresentSerialDevices(const QString& sysClassTty, const QString& devFolder)
-{
-    QStringList devices;
-    const QDir sys(sysClassTty);
-    for (const QString& name : sys.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::System, QDir::Name)) {
-        const bool usbOrAcm = name.startsWith(QStringLiteral("ttyUSB")) || name.startsWith(QStringLiteral("ttyACM"));
-        if (!usbOrAcm && !IsRealUart(QDir(sys.filePath(name))))
-            continue;
-        devices << QDir(devFolder).filePath(name);
-    }
-    std::sort(devices.begin(), devices.end(), NaturalLess);
-    return devices;
 }
 
 QString StableDeviceName(const QString& device, const QString& byIdFolder)

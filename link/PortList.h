@@ -12,10 +12,11 @@ struct TPortEntry {
     QString Device;
 };
 
-// Port numbers on a system without numbered COM devices. The settings file's section "ports"
-// names devices by number ("3=/dev/ttyUSB0"); serial devices that are present and that no entry
-// names take the free numbers from 1 upwards, in the natural order of their paths (ttyUSB2
-// before ttyUSB10), so that the same devices get the same numbers from run to run.
+// Port numbers. The settings file's section "ports" names devices by number ("3=/dev/ttyUSB0");
+// a present device that carries a number of its own (Windows' COM5) keeps it when no entry took
+// it; the other serial devices that are present and that no entry names take the free numbers
+// from 1 upwards, in the natural order of their paths (ttyUSB2 before ttyUSB10), so that the
+// same devices get the same numbers from run to run.
 class TPortList {
 public:
     static constexpr const char* SettingsSection = "ports";
@@ -31,7 +32,9 @@ public:
     // The numbers to list, in ascending order: configured devices that exist, present devices
     // and devices added at run time.
     const QList<TPortEntry>& Listed() const { return FListed; }
-    // The device a typed number stands for; empty when it stands for none.
+    // The device a typed number stands for; empty when it stands for none. On Windows a number
+    // that nothing lists stands for that COM port all the same (opening it tells whether it is
+    // there).
     QString DeviceOf(const QString& numberText) const;
     // The number of a device, 0 when it has none.
     int32_t NumberOf(const QString& device) const;
@@ -40,6 +43,7 @@ public:
     int32_t AddDevice(const QString& device);
 
 private:
+    bool Taken(int32_t number) const;
     int32_t FirstFreeNumber() const;
     void Insert(const TPortEntry& entry);
 
@@ -49,11 +53,24 @@ private:
     QList<TPortEntry> FListed;
 };
 
-// The serial devices present on this machine: USB serial adapters (ttyUSB*), modems and
+// Paths in natural order: /dev/ttyUSB2 before /dev/ttyUSB10, COM2 before COM10, so that adding
+// a tenth adapter does not renumber the second.
+bool NaturalPathLess(const QString& a, const QString& b);
+
+// The platform's part of the port list, one file per platform (PortListPosix.cpp,
+// PortListWin32.cpp).
+// The number a device carries in its own name: n for Windows' COMn; 0 on POSIX systems.
+int32_t SystemPortNumber(const QString& device);
+// The device a number stands for when nothing else names it: COMn on Windows; none on POSIX.
+QString SystemPortDevice(int32_t number);
+
+// The serial devices present on this machine. POSIX: USB serial adapters (ttyUSB*), modems and
 // CDC-ACM devices (ttyACM*) and UARTs with a real port behind them. The serial core creates a
 // ttyS node for every possible legacy port; those without hardware report the port type 0 (or,
 // on older kernels, hang from the serial8250 platform device) and are left out.
 // sysClassTty and devFolder can name a test tree instead of /sys/class/tty and /dev.
+// Windows: the ports that HARDWARE\DEVICEMAP\SERIALCOMM lists ("COM3"), in natural order; the
+// two folders are not used there.
 QStringList PresentSerialDevices(const QString& sysClassTty = QStringLiteral("/sys/class/tty"),
                                  const QString& devFolder = QStringLiteral("/dev"));
 

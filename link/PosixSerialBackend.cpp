@@ -18,7 +18,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace PosixSerial {
+namespace SerialBackend {
 
 namespace {
 
@@ -349,6 +349,10 @@ bool IsLineGoneError(int error)
 {
     return error == EIO || error == ENXIO || error == ENODEV || error == EBADF;
 }
+
+} // namespace SerialBackend
+
+namespace PosixSerial {
 
 namespace {
 

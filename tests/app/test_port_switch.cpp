@@ -5,7 +5,7 @@
 #include "core/Dialogs.h"
 #include "diag/LogView.h"
 #include "link/ComPort.h"
-#include "link/PosixSerialBackend.h"
+#include "link/SerialBackend.h"
 #include "sim/SimTracker.h"
 
 #include <QCheckBox>
@@ -216,7 +216,7 @@ private slots:
         Click(w.btn_Switch);
         QVERIFY(w.ComPort.Connected());
         int32_t actual = 0;
-        QCOMPARE(PosixSerial::ReadLineSpeed(w.ComPort.Handle(), actual), 0);
+        QCOMPARE(SerialBackend::ReadLineSpeed(w.ComPort.Handle(), actual), 0);
         QCOMPARE(actual, speed);
     }
 

@@ -3,7 +3,7 @@
 #include "core/Numbers.h"
 #include "link/ComPort.h"
 #include "link/FrameCodec.h"
-#include "link/PosixSerialBackend.h"
+#include "link/SerialBackend.h"
 #include "sim/PseudoTerminal.h"
 #include "support_process.h"
 
@@ -423,11 +423,11 @@ private slots:
         probe.Port.SetBaudRate(BaudTextToRate(StrToIntDef(text, 9600)));
         probe.Port.OpenPort();
         int32_t actual = 0;
-        QCOMPARE(PosixSerial::ReadLineSpeed(probe.Port.Handle(), actual), 0);
+        QCOMPARE(SerialBackend::ReadLineSpeed(probe.Port.Handle(), actual), 0);
         QCOMPARE(actual, speed);
         // Changing the rate while open applies it at once.
         probe.Port.SetBaudRate(TBaudRate::br38400);
-        QCOMPARE(PosixSerial::ReadLineSpeed(probe.Port.Handle(), actual), 0);
+        QCOMPARE(SerialBackend::ReadLineSpeed(probe.Port.Handle(), actual), 0);
         QCOMPARE(actual, 38400);
     }
 
