@@ -1,5 +1,6 @@
 #include "params/AlarmPage.h"
 
+#include "core/Numbers.h"
 #include "link/CmdQueue.h"
 #include "params/RadioGroup.h"
 
@@ -14,7 +15,8 @@ const QStringList& TAlarmPage::ChoiceTexts()
     return texts;
 }
 
-TAlarmPage::TAlarmPage(TCmdQueue& queue, QWidget* parent) : QWidget(parent), FQueue(queue)
+TAlarmPage::TAlarmPage(TCmdQueue& queue, QWidget* parent)
+    : QWidget(parent), FQueue(queue), FOwnSettings(std::make_unique<TTrackerSettings>()), FSettings(FOwnSettings.get())
 {
     setObjectName(QStringLiteral("pnlAlarmSetting"));
     const char* captions[GroupCount] = {"In GeoFence", "Out GeoFence", "Self Hot Spot", "Low Battery", "SOS"};
@@ -44,18 +46,56 @@ TAlarmPage::TAlarmPage(TCmdQueue& queue, QWidget* parent) : QWidget(parent), FQu
     connect(btnAlarmSet, &QPushButton::clicked, this, &TAlarmPage::btnAlarmSetClick);
 }
 
+void TAlarmPage::SetSettings(TTrackerSettings* settings)
+{
+    FSettings = settings ? settings : FOwnSettings.get();
+}
+
+const QStringList& TAlarmPage::Keys()
+{
+    static const QStringList keys = [] {
+        QStringList k;
+        for (const TSettingDef& d : SettingDefs())
+            if (d.CmdNo == 22)
+                k << QString::fromLatin1(d.Key);
+        return k;
+    }();
+    return keys;
+}
+
+bool TAlarmPage::ShowSetting(const TTrackerSettings& settings, const QString& key)
+{
+    const int position = int(Keys().indexOf(key)) + 1;
+    if (position < 1)
+        return false;
+    Group(position)->SetItemIndex(StrToIntDef(settings.Value(key), 0));
+    return true;
+}
+
+bool TAlarmPage::TakeSetting(TTrackerSettings& settings, const QString& key) const
+{
+    const int position = int(Keys().indexOf(key)) + 1;
+    if (position < 1)
+        return false;
+    const int index = Group(position)->ItemIndex();
+    settings.SetValue(key, index < 0 ? QString() : QString::number(index));
+    return true;
+}
+
 QByteArray TAlarmPage::AlarmText() const
 {
-    QByteArrayList parts;
-    for (const TRadioGroup* g : FGroups)
-        if (g->ItemIndex() >= 0)
-            parts << QByteArray::number(g->ItemIndex());
-    return parts.join(',');
+    TTrackerSettings choices;
+    for (const QString& key : Keys())
+        TakeSetting(choices, key);
+    return choices.WriteParam(22).mid(1);
 }
 
 void TAlarmPage::QueueAlarmWrite()
 {
-    FQueue.QueueCmd(22, 1, false, QByteArrayLiteral(",") + AlarmText());
+    for (const QString& key : Keys())
+        TakeSetting(*FSettings, key);
+    const TCmdItem write = FSettings->WriteRequest(22);
+    FQueue.QueueCmd(write.CmdNo, write.RWFlag, false, write.ParamText);
 }
 
 void TAlarmPage::btnAlarmReadClick()

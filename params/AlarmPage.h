@@ -1,8 +1,11 @@
 #pragma once
 
+#include "params/TrackerSettings.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QWidget>
+#include <memory>
 
 class QPushButton;
 class TCmdQueue;
@@ -10,7 +13,8 @@ class TRadioGroup;
 
 // The "Alarm Setting" page: five alarm channels, each a radio group of "All Close", "GPRS",
 // "SMS", "All Open", sent in their fixed positions as command 22. Its Read and Write buttons are
-// not command buttons: they stay usable during an exchange and start one of their own.
+// not command buttons: they stay usable during an exchange and start one of their own. Its
+// Write takes the choices into the settings model and sends the write the model encodes.
 class TAlarmPage : public QWidget {
     Q_OBJECT
 public:
@@ -24,7 +28,20 @@ public:
     // The selected item indices of the five groups joined by ","; a group with nothing selected
     // adds nothing, not even its comma.
     QByteArray AlarmText() const;
+    // Takes the choices into the page's model and queues their write.
     void QueueAlarmWrite();
+
+    // The settings model the page's Write takes the choices into; the window hands the page its
+    // own, a page alone has one of its own.
+    void SetSettings(TTrackerSettings* settings);
+    TTrackerSettings& Settings() const { return *FSettings; }
+    // "alarm_1" .. "alarm_5".
+    static const QStringList& Keys();
+    // Selects the model's choice of a channel, as an answer does; false for another key.
+    bool ShowSetting(const TTrackerSettings& settings, const QString& key);
+    // Puts a channel's choice into the model (its item index, empty with none selected); false
+    // for another key.
+    bool TakeSetting(TTrackerSettings& settings, const QString& key) const;
 
     // Group at position 1..5.
     TRadioGroup* Group(int position) const { return FGroups.value(position - 1); }
@@ -40,4 +57,6 @@ public:
 private:
     TCmdQueue& FQueue;
     QList<TRadioGroup*> FGroups;
+    std::unique_ptr<TTrackerSettings> FOwnSettings;
+    TTrackerSettings* FSettings;
 };

@@ -32,29 +32,35 @@ void TBulkOperations::btnReadAllClick()
 void TBulkOperations::btnWriteAllClick()
 {
     FQueue.ClearCmdQueue();
+    // The pages' values go into the settings model; the checks and the writes work on it. The
+    // keep-alive period is taken when its write is queued, as its own Write takes it.
+    QStringList keys = TMainSettingsPage::Keys();
+    keys.removeAll(QStringLiteral("keep_alive"));
+    FMain.Take(keys);
     // Every text value is checked before the first write is queued, so that a refusal leaves
     // nothing behind.
     if (!FMain.CheckBasicInfoText() || !FMain.CheckGprsText() || !FMain.CheckAuthNumbersText())
         return;
-    FMain.QueueAliasWrite();
+    FMain.QueueWrite(17);
     if (!FMain.CheckLowBattery())
         return; // the check cleared the queue
-    FMain.QueueLowBatteryWrite();
-    FMain.QueueTimeDifferenceWrite();
-    FMain.QueueGprsWrite();
+    FMain.QueueWrite(10);
+    FMain.QueueWrite(12);
+    FMain.QueueWrite(5);
     int32_t interval = 0;
     if (!FMain.TryUploadInterval(interval)) {
         // The writes queued so far must not go out with a later, unrelated request.
         FQueue.ClearCmdQueue();
         return;
     }
-    FMain.QueueUploadModeWrite(interval);
-    FMain.QueueStrategyWrite();
+    FMain.QueueWrite(4);
+    FMain.QueueWrite(7);
     for (int k = 1; k <= TMainSettingsPage::AuthNumberCount; ++k)
         FMain.QueueAuthNumberWrite(k);
-    FMain.QueueKeepAliveWrite();
+    FMain.Take({QStringLiteral("keep_alive")});
+    FMain.QueueWrite(18);
     FAlarm.QueueAlarmWrite();
-    FMain.QueueGSensorWrite();
+    FMain.QueueWrite(31);
     FQueue.StartUserCmdQueue();
 }
 

@@ -13,6 +13,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,19 +54,8 @@ QHBoxLayout* ButtonRow(QPushButton* read, QPushButton* write)
     return row;
 }
 
-// "," followed by the field's text as it goes on the wire.
-QByteArray Param(const QString& text)
-{
-    return QByteArrayLiteral(",") + WireText(text);
-}
-
-QByteArray Param(int32_t value)
-{
-    return QByteArrayLiteral(",") + QByteArray::number(value);
-}
-
 // A field's name as the user sees it: its label's caption without the colon and the shortcut mark.
-QString FieldName(const QLabel* label)
+QString LabelFieldName(const QLabel* label)
 {
     QString name = label->text();
     name.remove(QLatin1Char('&'));
@@ -75,9 +65,18 @@ QString FieldName(const QLabel* label)
     return name;
 }
 
+// A number goes out as a plain integer; a text that is none is kept as typed.
+QString IntegerForm(const QString& text)
+{
+    int32_t value = 0;
+    const QString trimmed = TrimText(text);
+    return TryStrToInt(trimmed, value) ? QString::number(value) : trimmed;
+}
+
 } // namespace
 
-TMainSettingsPage::TMainSettingsPage(TCmdQueue& queue, QWidget* parent) : QWidget(parent), FQueue(queue)
+TMainSettingsPage::TMainSettingsPage(TCmdQueue& queue, QWidget* parent)
+    : QWidget(parent), FQueue(queue), FOwnSettings(std::make_unique<TTrackerSettings>()), FSettings(FOwnSettings.get())
 {
     setObjectName(QStringLiteral("pnlMainSettings"));
     auto* grid = new QGridLayout(this);
@@ -258,11 +257,139 @@ QGroupBox* TMainSettingsPage::BuildAuthNumbers()
 }
 
 // ---------------------------------------------------------------------------------------------
+// The page as a view of the settings model
+
+void TMainSettingsPage::SetSettings(TTrackerSettings* settings)
+{
+    FSettings = settings ? settings : FOwnSettings.get();
+}
+
+const QStringList& TMainSettingsPage::Keys()
+{
+    static const QStringList keys = [] {
+        QStringList k;
+        for (const TSettingDef& d : SettingDefs())
+            if (d.CmdNo != 22 && d.CmdNo != 9)
+                k << QString::fromLatin1(d.Key);
+        return k;
+    }();
+    return keys;
+}
+
+QLineEdit* TMainSettingsPage::TextEdit(const QString& key) const
+{
+    static const QHash<QString, QLineEdit* TMainSettingsPage::*> edits = {
+        {QStringLiteral("alias"), &TMainSettingsPage::txtAlias},
+        {QStringLiteral("time_difference"), &TMainSettingsPage::txtTimeDifferent},
+        {QStringLiteral("gprs_ip"), &TMainSettingsPage::txtIPAddress},
+        {QStringLiteral("gprs_port"), &TMainSettingsPage::txtPort},
+        {QStringLiteral("gprs_apn"), &TMainSettingsPage::txtAPN},
+        {QStringLiteral("gprs_user"), &TMainSettingsPage::txtAPNUsername},
+        {QStringLiteral("gprs_password"), &TMainSettingsPage::txtAPNPassword},
+        {QStringLiteral("gsensor"), &TMainSettingsPage::txtGSensorParam},
+        {QStringLiteral("auth_1"), &TMainSettingsPage::edtVIP_1},
+        {QStringLiteral("auth_2"), &TMainSettingsPage::edtVIP_2},
+        {QStringLiteral("auth_3"), &TMainSettingsPage::edtVIP_3},
+        {QStringLiteral("auth_4"), &TMainSettingsPage::edtVIP_4},
+        {QStringLiteral("auth_5"), &TMainSettingsPage::edtVIP_5},
+    };
+    const auto it = edits.find(key);
+    return it == edits.end() ? nullptr : this->*(it.value());
+}
+
+bool TMainSettingsPage::ShowSetting(const TTrackerSettings& settings, const QString& key)
+{
+    const QString value = settings.Value(key);
+    if (QLineEdit* edit = TextEdit(key)) {
+        edit->setText(value);
+    } else if (key == QLatin1String("low_battery")) {
+        cboBatteryAlert->setEditText(value);
+    } else if (key == QLatin1String("upload_interval")) {
+        CBox_UploadingInterval->setEditText(value);
+    } else if (key == QLatin1String("upload_mode")) {
+        // Setting the mode from an answer does not rebuild the interval list.
+        const int32_t mode = StrToIntDef(value, 0);
+        cbUpLoadMode->setCurrentIndex(mode >= 0 && mode < cbUpLoadMode->count() ? mode : -1);
+    } else if (key == QLatin1String("strategy")) {
+        // Selecting a button that was not selected runs its handler (its toggled signal).
+        switch (StrToIntDef(value, 0)) {
+        case 1: RBtn_Main_01->setChecked(true); break;
+        case 2: RBtn_Main_02->setChecked(true); break;
+        default: break;
+        }
+    } else if (key == QLatin1String("keep_alive")) {
+        ApplyKeepAlive(StrToIntDef(value, 0));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool TMainSettingsPage::TakeSetting(TTrackerSettings& settings, const QString& key)
+{
+    QString value;
+    if (QLineEdit* edit = TextEdit(key)) {
+        // An empty authorization number stays empty: its write sends "0" for it.
+        value = TrimText(edit->text());
+    } else if (key == QLatin1String("low_battery")) {
+        value = TrimText(cboBatteryAlert->currentText());
+    } else if (key == QLatin1String("upload_interval")) {
+        value = IntegerForm(CBox_UploadingInterval->currentText());
+    } else if (key == QLatin1String("upload_mode")) {
+        value = QString::number(cbUpLoadMode->currentIndex());
+    } else if (key == QLatin1String("strategy")) {
+        value = RBtn_Main_02->isChecked() ? QStringLiteral("2") : QStringLiteral("1");
+    } else if (key == QLatin1String("keep_alive")) {
+        if (RCox_KeepAlive->isChecked()) {
+            // A half-typed period (below 30, or empty) is settled first, so that the period sent
+            // is the one the spin edit holds. The value, not the shown text: the text has the
+            // digits of the user's locale, the tracker takes ASCII digits only.
+            RzSpinEdit_KeepAlive->interpretText();
+            value = QString::number(RzSpinEdit_KeepAlive->value());
+        } else {
+            value = QStringLiteral("0");
+        }
+    } else {
+        return false;
+    }
+    settings.SetValue(key, value);
+    return true;
+}
+
+void TMainSettingsPage::Take(const QStringList& keys)
+{
+    for (const QString& key : keys)
+        TakeSetting(*FSettings, key);
+}
+
+QString TMainSettingsPage::FieldName(const QString& key) const
+{
+    static const QHash<QString, QLabel* TMainSettingsPage::*> labels = {
+        {QStringLiteral("alias"), &TMainSettingsPage::lblAlias},
+        {QStringLiteral("low_battery"), &TMainSettingsPage::lblBatteryPercent},
+        {QStringLiteral("time_difference"), &TMainSettingsPage::lblTimeDif},
+        {QStringLiteral("gsensor"), &TMainSettingsPage::lblGSensorParam},
+        {QStringLiteral("gprs_ip"), &TMainSettingsPage::lblGprsIP},
+        {QStringLiteral("gprs_port"), &TMainSettingsPage::lblGprsPort},
+        {QStringLiteral("gprs_apn"), &TMainSettingsPage::lblGprsAPN},
+        {QStringLiteral("gprs_user"), &TMainSettingsPage::lblAPNName},
+        {QStringLiteral("gprs_password"), &TMainSettingsPage::lblApnPass},
+        {QStringLiteral("auth_1"), &TMainSettingsPage::lblVIP_1},
+        {QStringLiteral("auth_2"), &TMainSettingsPage::lblVIP_2},
+        {QStringLiteral("auth_3"), &TMainSettingsPage::lblVIP_3},
+        {QStringLiteral("auth_4"), &TMainSettingsPage::lblVIP_4},
+        {QStringLiteral("auth_5"), &TMainSettingsPage::lblVIP_5},
+    };
+    const auto it = labels.find(key);
+    return it == labels.end() ? key : LabelFieldName(this->*(it.value()));
+}
+
+// ---------------------------------------------------------------------------------------------
 // Checks
 
 bool TMainSettingsPage::CheckLowBattery()
 {
-    if (StrToIntDef(TrimText(cboBatteryAlert->currentText()), 0) >= 10)
+    if (FSettings->LowBatteryAccepted())
         return true;
     Dialogs::ShowMessage(Translate(QStringLiteral("Error")),
                          Translate(QStringLiteral("Please Input The Low Battery Value More than 10!")), TMsgIcon::Error);
@@ -270,36 +397,23 @@ bool TMainSettingsPage::CheckLowBattery()
     return false;
 }
 
-bool TMainSettingsPage::CheckCommandSafe(std::initializer_list<std::pair<const QLabel*, const QLineEdit*>> fields)
+bool TMainSettingsPage::CheckCommandSafe(const QStringList& keys)
 {
-    for (const auto& [label, edit] : fields) {
-        if (!HasCommandBreakingChar(TrimText(edit->text())))
-            continue;
-        Dialogs::ShowMessage(
-            Translate(QStringLiteral("Error")),
-            TranslateText("refuse_separator").arg(FieldName(label)),
-            TMsgIcon::Error);
-        return false;
-    }
-    return true;
+    const QString key = FSettings->FirstCommandBreaking(keys);
+    if (key.isEmpty())
+        return true;
+    Dialogs::ShowMessage(Translate(QStringLiteral("Error")), TranslateText("refuse_separator").arg(FieldName(key)),
+                         TMsgIcon::Error);
+    return false;
 }
 
-bool TMainSettingsPage::CheckCommandFits(int32_t cmdNo, const QByteArray& paramText,
-                                         std::initializer_list<std::pair<const QLabel*, const QLineEdit*>> fields)
+bool TMainSettingsPage::CheckCommandFits(int32_t cmdNo, int32_t entry)
 {
-    const qsizetype size = BuildCmdText(cmdNo, 1, false, paramText).size();
-    if (size <= MaxCommandTextSize)
+    const qsizetype size = FSettings->OversizeOf(cmdNo, entry);
+    if (size == 0)
         return true;
     // Of the fields that make up the command, the longest is the one to shorten.
-    const QLabel* longest = fields.begin()->first;
-    qsizetype longestSize = -1;
-    for (const auto& [label, edit] : fields) {
-        const qsizetype n = WireText(TrimText(edit->text())).size();
-        if (n > longestSize) {
-            longestSize = n;
-            longest = label;
-        }
-    }
+    const QString longest = FSettings->LongestValue(TTrackerSettings::KeysOf(cmdNo, entry));
     Dialogs::ShowMessage(Translate(QStringLiteral("Error")),
                          TranslateText("refuse_long_value")
                              .arg(FieldName(longest), QString::number(size), QString::number(MaxCommandTextSize)),
@@ -309,108 +423,40 @@ bool TMainSettingsPage::CheckCommandFits(int32_t cmdNo, const QByteArray& paramT
 
 bool TMainSettingsPage::CheckBasicInfoText()
 {
-    return CheckCommandSafe({{lblAlias, txtAlias}, {lblTimeDif, txtTimeDifferent}, {lblGSensorParam, txtGSensorParam}}) &&
-           CheckCommandFits(17, Param(TrimText(txtAlias->text())), {{lblAlias, txtAlias}}) &&
-           CheckCommandFits(10, Param(TrimText(cboBatteryAlert->currentText())),
-                            {{lblBatteryPercent, cboBatteryAlert->lineEdit()}}) &&
-           CheckCommandFits(12, Param(TrimText(txtTimeDifferent->text())), {{lblTimeDif, txtTimeDifferent}}) &&
-           CheckCommandFits(31, Param(TrimText(txtGSensorParam->text())), {{lblGSensorParam, txtGSensorParam}});
+    return CheckCommandSafe({QStringLiteral("alias"), QStringLiteral("time_difference"), QStringLiteral("gsensor")}) &&
+           CheckCommandFits(17) && CheckCommandFits(10) && CheckCommandFits(12) && CheckCommandFits(31);
 }
 
 bool TMainSettingsPage::CheckGprsText()
 {
-    return CheckCommandSafe({{lblGprsIP, txtIPAddress},
-                             {lblGprsPort, txtPort},
-                             {lblGprsAPN, txtAPN},
-                             {lblAPNName, txtAPNUsername},
-                             {lblApnPass, txtAPNPassword}}) &&
-           CheckCommandFits(5, GprsParam(),
-                            {{lblGprsIP, txtIPAddress},
-                             {lblGprsPort, txtPort},
-                             {lblGprsAPN, txtAPN},
-                             {lblAPNName, txtAPNUsername},
-                             {lblApnPass, txtAPNPassword}});
+    return CheckCommandSafe(TTrackerSettings::KeysOf(5)) && CheckCommandFits(5);
 }
 
 bool TMainSettingsPage::CheckAuthNumbersText()
 {
-    const QLabel* labels[] = {lblVIP_1, lblVIP_2, lblVIP_3, lblVIP_4, lblVIP_5};
     for (int k = 1; k <= AuthNumberCount; ++k)
-        if (!CheckCommandFits(11, Param(int32_t(k)) + Param(TrimText(AuthNumberEdit(k)->text())),
-                              {{labels[k - 1], AuthNumberEdit(k)}}))
+        if (!CheckCommandFits(11, k))
             return false;
     return true;
 }
 
 bool TMainSettingsPage::TryUploadInterval(int32_t& interval) const
 {
-    return TryStrToInt(TrimText(CBox_UploadingInterval->currentText()), interval);
+    return FSettings->TryUploadInterval(interval);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Write requests
 
-void TMainSettingsPage::QueueAliasWrite()
+void TMainSettingsPage::QueueWrite(int32_t cmdNo)
 {
-    FQueue.QueueCmd(17, 1, false, Param(TrimText(txtAlias->text())));
-}
-
-void TMainSettingsPage::QueueLowBatteryWrite()
-{
-    FQueue.QueueCmd(10, 1, false, Param(TrimText(cboBatteryAlert->currentText())));
-}
-
-void TMainSettingsPage::QueueTimeDifferenceWrite()
-{
-    FQueue.QueueCmd(12, 1, false, Param(TrimText(txtTimeDifferent->text())));
-}
-
-void TMainSettingsPage::QueueGSensorWrite()
-{
-    FQueue.QueueCmd(31, 1, false, Param(TrimText(txtGSensorParam->text())));
-}
-
-QByteArray TMainSettingsPage::GprsParam() const
-{
-    QByteArray param;
-    for (const QLineEdit* e : {txtIPAddress, txtPort, txtAPN, txtAPNUsername, txtAPNPassword})
-        param += Param(TrimText(e->text()));
-    return param;
-}
-
-void TMainSettingsPage::QueueGprsWrite()
-{
-    FQueue.QueueCmd(5, 1, false, GprsParam());
-}
-
-void TMainSettingsPage::QueueUploadModeWrite(int32_t interval)
-{
-    FQueue.QueueCmd(4, 1, false, Param(interval) + Param(int32_t(cbUpLoadMode->currentIndex())));
-}
-
-void TMainSettingsPage::QueueStrategyWrite()
-{
-    FQueue.QueueCmd(7, 1, false, Param(RBtn_Main_02->isChecked() ? 2 : 1));
-}
-
-void TMainSettingsPage::QueueKeepAliveWrite()
-{
-    if (!RCox_KeepAlive->isChecked()) {
-        FQueue.QueueCmd(18, 1, false, Param(0));
-        return;
-    }
-    // A half-typed period (below 30, or empty) is settled first, so that the text sent is the
-    // period the spin edit holds.
-    // The value, not the shown text: the text has the digits of the user's locale, the tracker
-    // takes ASCII digits only.
-    RzSpinEdit_KeepAlive->interpretText();
-    FQueue.QueueCmd(18, 1, false, Param(int32_t(RzSpinEdit_KeepAlive->value())));
+    const TCmdItem write = FSettings->WriteRequest(cmdNo);
+    FQueue.QueueCmd(write.CmdNo, write.RWFlag, false, write.ParamText);
 }
 
 void TMainSettingsPage::QueueAuthNumberWrite(int k)
 {
-    QString t = TrimText(AuthNumberEdit(k)->text());
-    if (!IsPhoneNumberText(t)) {
+    if (!FSettings->AuthNumberAccepted(k)) {
         Dialogs::ShowMessage(QString::fromLatin1(ApplicationTitle),
                              // The template is translated, then its number filled in as text:
                              // a translation is never taken for a format of its own.
@@ -419,9 +465,8 @@ void TMainSettingsPage::QueueAuthNumberWrite(int k)
                              TMsgIcon::None);
         return;
     }
-    if (t.isEmpty())
-        t = QStringLiteral("0");
-    FQueue.QueueCmd(11, 1, false, Param(int32_t(k)) + Param(t));
+    const TCmdItem write = FSettings->WriteRequest(11, k);
+    FQueue.QueueCmd(write.CmdNo, write.RWFlag, false, write.ParamText);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -439,14 +484,16 @@ void TMainSettingsPage::btnCenterNumberReadClick()
 void TMainSettingsPage::btnCenterNumberSetClick()
 {
     FQueue.ClearCmdQueue();
+    Take({QStringLiteral("alias"), QStringLiteral("low_battery"), QStringLiteral("time_difference"),
+          QStringLiteral("gsensor")});
     if (!CheckBasicInfoText())
         return;
-    QueueAliasWrite();
+    QueueWrite(17);
     if (!CheckLowBattery())
         return;
-    QueueLowBatteryWrite();
-    QueueTimeDifferenceWrite();
-    QueueGSensorWrite();
+    QueueWrite(10);
+    QueueWrite(12);
+    QueueWrite(31);
     FQueue.StartUserCmdQueue();
 }
 
@@ -460,9 +507,10 @@ void TMainSettingsPage::btnGprsReadClick()
 void TMainSettingsPage::btnGprsSetClick()
 {
     FQueue.ClearCmdQueue();
+    Take(TTrackerSettings::KeysOf(5));
     if (!CheckGprsText())
         return;
-    QueueGprsWrite();
+    QueueWrite(5);
     FQueue.StartUserCmdQueue();
 }
 
@@ -477,12 +525,14 @@ void TMainSettingsPage::btnWorkModeReadClick()
 void TMainSettingsPage::btnWorkModeSetClick()
 {
     FQueue.ClearCmdQueue();
+    Take({QStringLiteral("upload_interval"), QStringLiteral("upload_mode"), QStringLiteral("strategy")});
     int32_t interval = 0;
     if (!TryUploadInterval(interval))
         return; // silently: the list offers valid values, a typed non-number is simply not sent
-    QueueUploadModeWrite(interval);
-    QueueStrategyWrite();
-    QueueKeepAliveWrite();
+    QueueWrite(4);
+    QueueWrite(7);
+    Take({QStringLiteral("keep_alive")});
+    QueueWrite(18);
     FQueue.StartUserCmdQueue();
 }
 
@@ -490,7 +540,7 @@ void TMainSettingsPage::btnVipCfgReadClick()
 {
     FQueue.ClearCmdQueue();
     for (int32_t k = 1; k <= AuthNumberCount; ++k)
-        FQueue.QueueCmd(11, 0, false, Param(k));
+        FQueue.QueueCmd(11, 0, false, QByteArrayLiteral(",") + QByteArray::number(k));
     FQueue.StartUserCmdQueue();
 }
 
@@ -499,6 +549,8 @@ void TMainSettingsPage::btnVipCfgSetClick()
     // Cleared like every other request: items left over from a stalled exchange or an abandoned
     // Write All must not go out with the numbers the user asked to write.
     FQueue.ClearCmdQueue();
+    Take(TTrackerSettings::KeysOf(11, 1) + TTrackerSettings::KeysOf(11, 2) + TTrackerSettings::KeysOf(11, 3) +
+         TTrackerSettings::KeysOf(11, 4) + TTrackerSettings::KeysOf(11, 5));
     if (!CheckAuthNumbersText())
         return;
     for (int k = 1; k <= AuthNumberCount; ++k)

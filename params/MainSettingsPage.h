@@ -1,10 +1,12 @@
 #pragma once
 
+#include "params/TrackerSettings.h"
+
 #include <QList>
+#include <QStringList>
 #include <QWidget>
 #include <cstdint>
-#include <initializer_list>
-#include <utility>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -18,7 +20,9 @@ class TCmdQueue;
 
 // The "Main Settings" page: basic information, GPRS network parameters, data uploading and the
 // authorization numbers, each group with its Read and Write button. A Read queues the group's
-// read requests; a Write checks the group's fields, queues its writes; both start the exchange.
+// read requests; a Write takes the group's controls into the settings model, checks the values
+// there and queues the writes the model encodes; both start the exchange. The page shows the
+// model's values as answers set them.
 class TMainSettingsPage : public QWidget {
     Q_OBJECT
 public:
@@ -45,36 +49,48 @@ public:
     void cbUpLoadModeClick();
     void RebuildIntervalList();
 
-    // The checks, each with its message box. They queue nothing.
+    // The settings model the page's Writes take the controls into; the window hands the page
+    // its own, a page alone has one of its own.
+    void SetSettings(TTrackerSettings* settings);
+    TTrackerSettings& Settings() const { return *FSettings; }
+    // The keys of the settings the page shows (those of the model's field table but the alarm
+    // channels and the radius).
+    static const QStringList& Keys();
+    // Shows a value of the model on its control as an answer does: a choice by its item, the
+    // strategy by its radio button (which runs its handler), a keep-alive of 30 or less as off
+    // with 300. False for a key that is not the page's.
+    bool ShowSetting(const TTrackerSettings& settings, const QString& key);
+    // Puts what the key's control holds now into the model, in the form its command carries
+    // it. False for a key that is not the page's.
+    bool TakeSetting(TTrackerSettings& settings, const QString& key);
+    // Takes the controls of the given keys into the page's model.
+    void Take(const QStringList& keys);
+    // Every control of the page into its model, as a Write takes them at its click.
+    void TakeAll() { Take(Keys()); }
+
+    // The checks of the values in the page's model, each with its message box. They queue
+    // nothing. Take the controls first.
     // Low battery: the threshold must be 10 or more; a refusal shows the error box and clears
     // the queue.
     bool CheckLowBattery();
     // Refuses, with one message box naming the first offending field, any of the given values
     // that holds "," "(" ")" or "!" (see HasCommandBreakingChar).
-    bool CheckCommandSafe(std::initializer_list<std::pair<const QLabel*, const QLineEdit*>> fields);
+    bool CheckCommandSafe(const QStringList& keys);
     // Refuses, with one message box naming the field (the longest of several), a write whose
     // command text would be longer than a frame can carry.
-    bool CheckCommandFits(int32_t cmdNo, const QByteArray& paramText,
-                          std::initializer_list<std::pair<const QLabel*, const QLineEdit*>> fields);
+    bool CheckCommandFits(int32_t cmdNo, int32_t entry = 0);
     // Separators and lengths of every value of a group's writes.
     bool CheckBasicInfoText();
     bool CheckGprsText();
     bool CheckAuthNumbersText();
-    // The trimmed interval text read as an integer.
+    // The trimmed interval read as an integer.
     bool TryUploadInterval(int32_t& interval) const;
 
-    // The write requests, one command each, as the Write buttons and Write All queue them.
-    void QueueAliasWrite();
-    void QueueLowBatteryWrite();
-    void QueueTimeDifferenceWrite();
-    void QueueGSensorWrite();
-    QByteArray GprsParam() const;
-    void QueueGprsWrite();
-    void QueueUploadModeWrite(int32_t interval);
-    void QueueStrategyWrite();
-    void QueueKeepAliveWrite();
-    // Queues W 11 for authorization field k (1..5) when its trimmed text passes
-    // IsPhoneNumberText (empty goes out as "0"); otherwise shows "VIP number %d is error.".
+    // The write requests of the values in the page's model, one command each, as the Write
+    // buttons and Write All queue them.
+    void QueueWrite(int32_t cmdNo);
+    // Queues W 11 for authorization number k (1..5) when it passes IsPhoneNumberText (empty
+    // goes out as "0"); otherwise shows "VIP number %d is error.".
     void QueueAuthNumberWrite(int k);
 
     // Written by the keep-alive answer, read when strategy 1 becomes selected; 0 at start.
@@ -149,6 +165,13 @@ private:
     QGroupBox* BuildDataUploading();
     QGroupBox* BuildAuthNumbers();
 
+    // The line edit of a text setting; null for the others.
+    QLineEdit* TextEdit(const QString& key) const;
+    // The caption of the label of a key's control, as the refusal boxes name the field.
+    QString FieldName(const QString& key) const;
+
     TCmdQueue& FQueue;
     QList<QLineEdit*> FVip;
+    std::unique_ptr<TTrackerSettings> FOwnSettings;
+    TTrackerSettings* FSettings;
 };

@@ -9,7 +9,8 @@
 #include <QPushButton>
 
 TTmpHotSpotGroup::TTmpHotSpotGroup(TCmdQueue& queue, QWidget* parent)
-    : QGroupBox(QStringLiteral("Temporary Hot Spot"), parent), FQueue(queue)
+    : QGroupBox(QStringLiteral("Temporary Hot Spot"), parent), FQueue(queue),
+      FOwnSettings(std::make_unique<TTrackerSettings>()), FSettings(FOwnSettings.get())
 {
     setObjectName(QStringLiteral("gbTmpHotSpot"));
     lblRadius = new QLabel(QStringLiteral("Radius(meter):"), this);
@@ -40,11 +41,33 @@ void TTmpHotSpotGroup::btnSelfHotSpotReadClick()
 
 void TTmpHotSpotGroup::btnSelfHotSpotWriteClick()
 {
+    TakeSetting(*FSettings, QStringLiteral("radius"));
     int32_t radius = 0;
-    if (!TryStrToInt(TrimText(txtRadius->text()), radius))
+    if (!FSettings->TryRadius(radius))
         return;
     FQueue.ClearCmdQueue();
-    // Written back as a plain integer: "0300" goes out as 300.
-    FQueue.QueueCmd(9, 1, false, QByteArrayLiteral(",") + QByteArray::number(radius));
+    const TCmdItem write = FSettings->WriteRequest(9);
+    FQueue.QueueCmd(write.CmdNo, write.RWFlag, false, write.ParamText);
     FQueue.StartUserCmdQueue();
+}
+
+void TTmpHotSpotGroup::SetSettings(TTrackerSettings* settings)
+{
+    FSettings = settings ? settings : FOwnSettings.get();
+}
+
+bool TTmpHotSpotGroup::ShowSetting(const TTrackerSettings& settings, const QString& key)
+{
+    if (key != QLatin1String("radius"))
+        return false;
+    txtRadius->setText(settings.Value(key));
+    return true;
+}
+
+bool TTmpHotSpotGroup::TakeSetting(TTrackerSettings& settings, const QString& key) const
+{
+    if (key != QLatin1String("radius"))
+        return false;
+    settings.SetValue(key, TrimText(txtRadius->text()));
+    return true;
 }
