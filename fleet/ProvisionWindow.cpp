@@ -280,7 +280,8 @@ void TProvisionWindow::btnProvisionStartClick()
 void TProvisionWindow::StartSlot(TStationTile* tile)
 {
     auto* slot = new TStationSlot(tile->Device(), FPlan, this);
-    slot->ReportPath = CurrentReportPath();
+    slot->ReportPath = ReportPath;
+    slot->DailyReport = ReportPath.isEmpty();
     if (cbProvisionCapture->isChecked())
         slot->Provisioned = &FProvisioned;
     connect(slot, &TStationSlot::TrackerEnded, this, &TProvisionWindow::OnTrackerEnded);

@@ -158,9 +158,11 @@ void TStationSlot::OnJobEnded(const TProvisionResult& result)
         Provisioned->insert(result.Identifier);
     const bool tracker = result.Outcome != TProvisionOutcome::NoTracker;
     // A waiting slot whose tracker fell silent between the poll and the run has nothing to report.
-    if (!ReportPath.isEmpty() && (tracker || !FContinuous)) {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString report = DailyReport ? ProvisionReport::DefaultPath(now.date()) : ReportPath;
+    if (!report.isEmpty() && (tracker || !FContinuous)) {
         try {
-            ProvisionReport::AppendRow(ReportPath, QDateTime::currentDateTime(), FDevice, result, FSlotName);
+            ProvisionReport::AppendRow(report, now, FDevice, result, FSlotName);
         } catch (const EAppError& e) {
             emit ReportFailed(e.Message());
         }

@@ -25,8 +25,11 @@ public:
     TStationSlot(const QString& device, const TProvisionPlan& plan, QObject* parent = nullptr);
     ~TStationSlot() override;
 
-    // The report the rows go to; empty: no rows.
+    // The report the rows go to; empty: no rows, unless DailyReport.
     QString ReportPath;
+    // Each row goes to the report of the day it is appended on (a run through midnight starts
+    // the next day's file).
+    bool DailyReport = false;
     // Identifiers already provisioned, shared by the slots of a run; null: not kept. A tracker
     // found in it ends as "again" without a write unless ProvisionAgain; one that passes joins it.
     QSet<QString>* Provisioned = nullptr;
