@@ -44,6 +44,7 @@ void InsertAfter(QWidget* panel, QWidget* before, QWidget* widget)
 TFleetTargets TFrmMain::FleetTargets()
 {
     TFleetTargets t;
+    t.Dispatch.Settings = &Settings;
     t.Dispatch.Queue = &Queue();
     t.Dispatch.Status = StatusPanel;
     t.Dispatch.Main = MainSettings;

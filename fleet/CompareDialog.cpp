@@ -3,23 +3,24 @@
 #include "core/AppError.h"
 #include "core/Dialogs.h"
 #include "fleet/CloseWatch.h"
+#include "core/Numbers.h"
 #include "fleet/ExchangeWait.h"
-#include "fleet/ShadowSettings.h"
-#include "params/TrackerSettings.h"
+#include "fleet/ModelDispatcher.h"
 #include "i18n/Language.h"
 #include "i18n/ProgramTexts.h"
+#include "params/AlarmPage.h"
 #include "params/MainSettingsPage.h"
 #include "params/ParamsFile.h"
+#include "params/RadioGroup.h"
+#include "params/SettingsView.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QHash>
-#include <QLabel>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -33,11 +34,11 @@ void CompareWithTracker(const TFleetTargets& targets, QAbstractButton* writeAllB
 {
     if (OpenDialog)
         OpenDialog->close();
-    auto tracker = std::make_unique<TShadowSettings>(targets);
+    auto tracker = std::make_unique<TTrackerSettings>();
     const TCloseWatch closing(targets.Window);
     TExchangeResult result;
     {
-        const TDispatcherSwap swap(targets, tracker->Dispatcher);
+        const TDispatcherSwap swap(targets, std::make_shared<TModelDispatcher>(targets.Dispatch, *tracker));
         result = RunExchange(*targets.Dispatch.Queue, TTrackerSettings::ReadAllRequests(), [&] { return closing.Closing(); });
     }
     if (result == TExchangeResult::Stopped)
@@ -53,13 +54,13 @@ void CompareWithTracker(const TFleetTargets& targets, QAbstractButton* writeAllB
 
 QColor TCompareDialog::DifferingRowColor() { return QColor(255, 210, 200); }
 
-TCompareDialog::TCompareDialog(const TFleetTargets& targets, std::unique_ptr<TShadowSettings> tracker,
+TCompareDialog::TCompareDialog(const TFleetTargets& targets, std::unique_ptr<TTrackerSettings> tracker,
                                QAbstractButton* writeAllButton)
     : QDialog(targets.Window), T(targets), FTracker(std::move(tracker)), FWriteAll(writeAllButton)
 {
     setObjectName(QStringLiteral("FrmCompare"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(TranslateText("compare_title").arg(FTracker->Identifier()));
+    setWindowTitle(TranslateText("compare_title").arg(FTracker->Identifier));
     tblCompare = new QTableWidget(0, 3, this);
     tblCompare->setObjectName(QStringLiteral("tblCompare"));
     tblCompare->setHorizontalHeaderLabels(
@@ -106,52 +107,58 @@ QString RowName(QString caption)
     return caption;
 }
 
-QString ShownCaption(const QWidget* w)
+// A caption as a value: no trailing colon.
+QString NameOf(const QString& caption)
 {
-    if (const auto* label = qobject_cast<const QLabel*>(w))
-        return label->text();
-    if (const auto* button = qobject_cast<const QAbstractButton*>(w))
-        return button->text();
-    if (const auto* group = qobject_cast<const QGroupBox*>(w))
-        return group->title();
-    return QString();
+    QString name = TrimText(caption);
+    if (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    return name;
 }
 
-// The field names as the pages' captions give them (in the language of the start), each with
-// its name in the language loaded now.
-QHash<QString, QString> NamesInCurrentLanguage(const QWidget* window)
+// A number as a plain integer; a text that is none as it stands, trimmed.
+QString IntegerForm(const QString& text)
 {
-    QHash<QString, QString> names;
-    if (!window)
-        return names;
-    for (const QWidget* w : window->findChildren<QWidget*>()) {
-        const QString source = w->property(CaptionSourceProperty).toString();
-        const QString shown = ShownCaption(w);
-        if (source.isEmpty() || shown.isEmpty())
-            continue;
-        // The same row name as the pages' field list makes from the caption it shows.
-        QString key = shown.trimmed();
-        if (key.endsWith(QLatin1Char(':')))
-            key.chop(1);
-        names.insert(key, RowName(Translate(source)));
-        names.insert(RowName(shown), RowName(Translate(source)));
-    }
-    return names;
+    int32_t value = 0;
+    const QString trimmed = TrimText(text);
+    return TryStrToInt(trimmed, value) ? QString::number(value) : trimmed;
 }
 
 } // namespace
 
+QString TCompareDialog::ShownText(const QString& key, const QString& value) const
+{
+    const TMainSettingsPage& m = *T.Dispatch.Main;
+    if (key == QLatin1String("upload_mode"))
+        return m.cbUpLoadMode->itemText(StrToIntDef(value, -1));
+    if (key == QLatin1String("strategy"))
+        return NameOf(value == QLatin1String("2") ? m.RBtn_Main_02->text() : m.RBtn_Main_01->text());
+    if (key == QLatin1String("upload_interval"))
+        return IntegerForm(value);
+    if (const int position = int(TAlarmPage::Keys().indexOf(key)) + 1; position > 0) {
+        const QRadioButton* choice = T.Dispatch.Alarm->Group(position)->Button(StrToIntDef(value, -1));
+        return choice ? choice->text() : QString();
+    }
+    return TrimText(value);
+}
+
 void TCompareDialog::FillTable()
 {
-    const QList<TSettingField> pages = PageFields(*T.Dispatch.Main, *T.Dispatch.Alarm);
-    const QHash<QString, QString> names = NamesInCurrentLanguage(T.Window);
-    const QList<TSettingField> tracker = FTracker->Fields();
-    tblCompare->setRowCount(int(pages.size()));
-    for (int row = 0; row < pages.size(); ++row) {
-        const TSettingField& p = pages[row];
-        const TSettingField& t = tracker[row]; // the same fields in the same order
-        const bool differs = !SameWireValue(p.Value, t.Value);
-        const QString cells[3] = {names.value(p.Name, p.Name), p.Shown, t.Shown};
+    // The pages' values as a Write would take them, beside the tracker's as the pages would
+    // show them.
+    TTrackerSettings& pages = *T.Dispatch.Settings;
+    TSettingsView(*T.Dispatch.Main, *T.Dispatch.Alarm, *T.Dispatch.HotSpot).TakeAll(pages);
+    const TTrackerSettings tracker = FTracker->AsShownOnPages();
+    const QStringList keys = TTrackerSettings::ReadAllKeys();
+    QStringList differing;
+    for (const TSettingDifference& d : pages.Differences(tracker, keys))
+        differing << d.Key;
+    tblCompare->setRowCount(int(keys.size()));
+    for (int row = 0; row < keys.size(); ++row) {
+        const QString& key = keys[row];
+        const bool differs = differing.contains(key);
+        const QString name = RowName(Translate(QString::fromLatin1(FindSettingDef(key)->Caption)));
+        const QString cells[3] = {name, ShownText(key, pages.Value(key)), ShownText(key, tracker.Value(key))};
         for (int column = 0; column < 3; ++column) {
             auto* item = new QTableWidgetItem(cells[column]);
             item->setData(Qt::UserRole, differs);
@@ -177,10 +184,11 @@ void TCompareDialog::btnCompareWriteAllClick()
 void TCompareDialog::btnCompareTakeClick()
 {
     try {
-        // The parameter set of the tracker's values, and the upload interval that no file holds.
-        const TAppParamsConfig config = TParamsFile(*FTracker->Main, *FTracker->Alarm).FromPages();
-        T.ParamsFile->ToPages(config);
-        T.Dispatch.Main->CBox_UploadingInterval->setEditText(FTracker->Main->CBox_UploadingInterval->currentText());
+        // The tracker's values go onto the pages as a parameter file's set does, then the upload
+        // interval that no file holds; the window's model takes what the pages now show.
+        T.ParamsFile->ToPages(FTracker->AsShownOnPages().ToConfig());
+        T.Dispatch.Main->CBox_UploadingInterval->setEditText(FTracker->Value(QStringLiteral("upload_interval")));
+        TSettingsView(*T.Dispatch.Main, *T.Dispatch.Alarm, *T.Dispatch.HotSpot).TakeAll(*T.Dispatch.Settings);
         close();
     } catch (const EAppError& e) {
         Dialogs::ShowMessage(Translate(QStringLiteral("Error")), e.Message(), TMsgIcon::Error);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fleet/FleetTargets.h"
-#include "fleet/SettingFields.h"
+#include "params/TrackerSettings.h"
 
 #include <QDialog>
 #include <memory>
@@ -9,23 +9,23 @@
 class QAbstractButton;
 class QPushButton;
 class QTableWidget;
-class TShadowSettings;
 
 // The dynamic property in which a control keeps the English text of its caption. Captions are
 // put on the controls at start-up; Compare names its rows in the language loaded now.
 inline constexpr const char* CaptionSourceProperty = "captionSource";
 
 // Compare before writing: every setting that Read All reads is read from the tracker into a
-// second page set, without touching the pages, and shown beside the pages' value; rows that
-// differ are marked. Shows a box instead when the tracker does not answer.
+// settings model of its own, without touching the pages, and shown beside the value on the
+// pages (taken into the window's model); rows that differ are marked. Shows a box instead when
+// the tracker does not answer.
 void CompareWithTracker(const TFleetTargets& targets, QAbstractButton* writeAllButton);
 
 // The comparison table. From it the technician writes the pages to the tracker (Write All) or
-// takes the tracker's values into the pages.
+// takes the tracker's values into the window's model and onto the pages.
 class TCompareDialog : public QDialog {
     Q_OBJECT
 public:
-    TCompareDialog(const TFleetTargets& targets, std::unique_ptr<TShadowSettings> tracker,
+    TCompareDialog(const TFleetTargets& targets, std::unique_ptr<TTrackerSettings> tracker,
                    QAbstractButton* writeAllButton);
     ~TCompareDialog() override;
 
@@ -42,8 +42,10 @@ public:
 
 private:
     void FillTable();
+    // A value as the pages show it: a choice by its caption, a number as a plain integer.
+    QString ShownText(const QString& key, const QString& value) const;
 
     TFleetTargets T;
-    std::unique_ptr<TShadowSettings> FTracker;
+    std::unique_ptr<TTrackerSettings> FTracker;
     QAbstractButton* FWriteAll;
 };

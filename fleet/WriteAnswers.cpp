@@ -3,8 +3,18 @@
 #include "core/Numbers.h"
 #include "geo/FenceCommands.h"
 #include "i18n/ProgramTexts.h"
+#include "params/TrackerSettings.h"
 
 #include <QLocale>
+
+bool SameWireValue(const QString& a, const QString& b)
+{
+    int32_t x = 0;
+    int32_t y = 0;
+    if (TryStrToInt(TrimText(a), x) && TryStrToInt(TrimText(b), y))
+        return x == y;
+    return a == b;
+}
 
 namespace {
 
@@ -34,21 +44,19 @@ QString Joined(const QList<QByteArray>& values)
     return QString::fromLocal8Bit(list.join(','));
 }
 
-// The caption of a field of the command (and entry), or the command's number when no field of
-// the pages carries it.
-QList<QString> NamesOf(int32_t cmdNo, int32_t entry, const QList<TSettingField>& fields)
+// The names of the settings the write of the command (and entry) carries, in its order.
+QList<QString> NamesOf(int32_t cmdNo, int32_t entry)
 {
     QList<QString> names;
-    for (const TSettingField& f : fields)
-        if (f.CmdNo == cmdNo && (f.Entry == 0 || f.Entry == entry))
-            names << f.Name;
+    for (const TSettingDef& d : SettingDefs())
+        if (d.CmdNo == cmdNo && (d.Entry == 0 || d.Entry == entry))
+            names << SettingName(d);
     return names;
 }
 
 } // namespace
 
-QList<TFieldDifference> WriteAnswerDifferences(const TCmdItem& write, const TResponseFields& answer,
-                                               const QList<TSettingField>& fields)
+QList<TFieldDifference> WriteAnswerDifferences(const TCmdItem& write, const TResponseFields& answer)
 {
     const QList<QByteArray> written = WrittenValues(write);
     const QList<QByteArray> answered = answer.size() > 2 ? answer.mid(2) : QList<QByteArray>();
@@ -60,7 +68,7 @@ QList<TFieldDifference> WriteAnswerDifferences(const TCmdItem& write, const TRes
     if (write.CmdNo == GeoFenceCmdNo) {
         wholeName = TranslateText("verify_fence").arg(entry);
     } else {
-        names = NamesOf(write.CmdNo, entry, fields);
+        names = NamesOf(write.CmdNo, entry);
         wholeName = names.isEmpty() ? QStringLiteral("P%1").arg(write.CmdNo, 2, 10, QLatin1Char('0')) : names.first();
     }
 

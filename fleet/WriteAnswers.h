@@ -1,21 +1,32 @@
 #pragma once
 
-#include "fleet/SettingFields.h"
 #include "link/CmdQueue.h"
 #include "link/FrameCodec.h"
 
 #include <QList>
+#include <QString>
+
+// One row of a comparison: a setting with its value on either side.
+struct TFieldDifference {
+    QString Name;
+    QString Expected;  // written, or on the pages
+    QString Actual;    // answered, or read from the tracker
+};
+
+// Two values in the form their command carries them name the same value: integers by their
+// number ("0300" is 300), anything else as text.
+bool SameWireValue(const QString& a, const QString& b);
 
 // The tracker answers a write with the same fields as a read of that command, so its answer
 // tells what it now holds: the values after the tag, in the order the write's parameter text
 // carried them. Comparing the two verifies a write without sending anything more.
 //
-// `fields` names the settings (their captions in the current language); a fence write is named
-// by its number. Values are compared in the command's own form: integers by their number
-// ("0300" is 300), other numbers by their value, texts as they stand. A write whose entry (the
-// fence or authorization number) comes back as another entry differs as a whole.
-QList<TFieldDifference> WriteAnswerDifferences(const TCmdItem& write, const TResponseFields& answer,
-                                               const QList<TSettingField>& fields);
+// The settings are named as the settings model's field table names them (SettingName, in the
+// current language); a fence write is named by its number, a command no setting of the table
+// carries by its number. Values are compared in the command's own form: integers by their
+// number, other numbers by their value, texts as they stand. A write whose entry (the fence or
+// authorization number) comes back as another entry differs as a whole.
+QList<TFieldDifference> WriteAnswerDifferences(const TCmdItem& write, const TResponseFields& answer);
 
 // The lines of the box: `field: written "a", answered "b"`.
 QString AnswerDifferenceLines(const QList<TFieldDifference>& differences);

@@ -1,7 +1,6 @@
 #include "fleet/WriteVerifier.h"
 
 #include "core/Dialogs.h"
-#include "fleet/ShadowSettings.h"
 #include "fleet/WriteAnswers.h"
 #include "i18n/ProgramTexts.h"
 #include "params/ResponseDispatcher.h"
@@ -19,7 +18,7 @@ bool SameItem(const TCmdItem& a, const TCmdItem& b)
 } // namespace
 
 TWriteVerifier::TWriteVerifier(const TFleetTargets& targets, QCheckBox* verifyBox, QObject* parent)
-    : QObject(parent), T(targets), FVerify(verifyBox), FQuiet(std::make_unique<TQuietDispatcher>(targets))
+    : QObject(parent), T(targets), FVerify(verifyBox)
 {
 }
 
@@ -61,11 +60,6 @@ qsizetype TWriteVerifier::InFlight() const
     return SameItem(queue.CmdQueue().first(), FWrites[at]) ? at : -1;
 }
 
-QList<TSettingField> TWriteVerifier::Fields() const
-{
-    return PageFields(*T.Dispatch.Main, *T.Dispatch.Alarm) << RadiusField(*T.Dispatch.HotSpot);
-}
-
 void TWriteVerifier::DispatchResponse(const QByteArray& payload)
 {
     TResponseDispatcher& window = **T.ActiveDispatcher;
@@ -80,7 +74,7 @@ void TWriteVerifier::DispatchResponse(const QByteArray& payload)
     // Only an answer to the write in flight tells what it wrote; another (a battery report)
     // is applied as always.
     if (head.HasTag && !head.IsStatus && head.CmdNo == write.CmdNo)
-        FDifferences << WriteAnswerDifferences(write, head.Fields, Fields());
+        FDifferences << WriteAnswerDifferences(write, head.Fields);
     const bool last = at == FWrites.size() - 1;
     if (!last || FDifferences.isEmpty()) {
         window.DispatchResponse(payload);
@@ -88,7 +82,7 @@ void TWriteVerifier::DispatchResponse(const QByteArray& payload)
     }
     // The last answer of a Write that differs: applied without the tip, then the box.
     const QList<TFieldDifference> differences = FDifferences;
-    FQuiet->Dispatcher->DispatchResponse(payload); // raises when it cannot be applied: no box then
+    window.DispatchWithoutTip(payload); // raises when it cannot be applied: no box then
     FWrites.clear();
     FDifferences.clear();
     Dialogs::ShowMessage(TranslateText("verify_caption"),

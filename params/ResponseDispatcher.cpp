@@ -130,9 +130,21 @@ void TResponseDispatcher::ApplyGeoFence(const TResponseFields& fields)
         FGeoFenceAnswer(fields);
 }
 
+void TResponseDispatcher::DispatchWithoutTip(const QByteArray& payload)
+{
+    FNoTip = true;
+    try {
+        DispatchResponse(payload);
+    } catch (...) {
+        FNoTip = false;
+        throw;
+    }
+    FNoTip = false;
+}
+
 void TResponseDispatcher::ShowTipWhenDone()
 {
-    if (T.pgCtrl->currentIndex() == ConsolePageIndex || !T.cbTipOnOK->isChecked() || T.Queue->Count() != 0)
+    if (FNoTip || T.pgCtrl->currentIndex() == ConsolePageIndex || !T.cbTipOnOK->isChecked() || T.Queue->Count() != 0)
         return;
     Dialogs::ShowMessage(Translate(QStringLiteral("Message")), Translate(QStringLiteral("Operation success !")),
                          TMsgIcon::Information);

@@ -57,6 +57,9 @@ public:
 
     // A read-back swaps in a dispatcher of its own that fills a settings model instead.
     virtual void DispatchResponse(const QByteArray& payload);
+    // As DispatchResponse, but the last answer of an exchange shows no tip: the caller says
+    // itself how the exchange ended.
+    void DispatchWithoutTip(const QByteArray& payload);
 
     // The conversions of the command table.
     // Field i; raises when the answer has no such field.
@@ -77,4 +80,5 @@ private:
     TTrackerSettings FOwnSettings;
     std::optional<TSettingsView> FView;
     TGeoFenceAnswerHandler FGeoFenceAnswer;
+    bool FNoTip = false;
 };

@@ -15,6 +15,7 @@ namespace {
 constexpr int32_t AuthCount = 5;
 constexpr int32_t AlarmCount = 5;
 constexpr int32_t AlarmItemCount = 4;     // All Close, GPRS, SMS, All Open
+constexpr int32_t UploadModeCount = 2;    // SMS, TCP
 constexpr int32_t KeepAliveMin = 30;      // the spin edit's range
 constexpr int32_t KeepAliveMax = 7200;
 constexpr int32_t KeepAliveOffValue = 300; // shown while keep-alive is off
@@ -422,6 +423,18 @@ TAppParamsConfig TTrackerSettings::ToConfig() const
         alarms << Value(AlarmKey(p));
     c.AlarmParams = alarms.join(QLatin1Char(','));
     return c;
+}
+
+TTrackerSettings TTrackerSettings::AsShownOnPages() const
+{
+    TTrackerSettings shown = *this;
+    const int32_t mode = StrToIntDef(Value("upload_mode"), 0);
+    shown.FValues["upload_mode"] = QString::number(mode >= 0 && mode < UploadModeCount ? mode : -1);
+    shown.FValues["strategy"] = Value("strategy") == QLatin1String("2") ? QStringLiteral("2") : QStringLiteral("1");
+    const int32_t keepAlive = StrToIntDef(Value("keep_alive"), 0);
+    shown.FValues["keep_alive"] = keepAlive > KeepAliveMin ? QString::number(std::min(keepAlive, KeepAliveMax))
+                                                           : QStringLiteral("0");
+    return shown;
 }
 
 QStringList TTrackerSettings::ReadAllKeys()

@@ -102,6 +102,11 @@ public:
     // The set as Save writes it from pages showing these values.
     TAppParamsConfig ToConfig() const;
 
+    // These values as the settings pages hold them once they have shown them (a Read All into
+    // pages as they start): the upload mode as its item index or -1, the strategy 2 or else 1,
+    // the keep-alive period 0 when 30 or less and at most 7200.
+    TTrackerSettings AsShownOnPages() const;
+
     // The settings among `keys` whose values differ (integers compare by number).
     QList<TSettingDifference> Differences(const TTrackerSettings& actual, const QStringList& keys) const;
     // Every key of Read All.

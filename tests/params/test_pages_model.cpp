@@ -1,6 +1,7 @@
 // The pages as the view of a settings model: the dispatcher applies answers to the model and the
 // pages show what each answer set; a Write takes the controls into the model and sends what the
 // model encodes.
+#include "core/AppError.h"
 #include "params/AlarmPage.h"
 #include "params/MainSettingsPage.h"
 #include "params/RadioGroup.h"
@@ -213,6 +214,57 @@ private slots:
             QFAIL(qPrintable(d.Key + ": shown " + d.Expected + ", taken " + d.Actual));
         QCOMPARE(taken.Value("strategy"), QString("2"));
         QCOMPARE(r.Rig.Main->cbUpLoadMode->currentIndex(), 1);
+    }
+
+    void trackerValuesAsThePagesWouldHoldThem()
+    {
+        TTrackerSettings tracker;
+        tracker.SetValue("upload_mode", "7");
+        tracker.SetValue("strategy", "3");
+        tracker.SetValue("keep_alive", "20");
+        tracker.SetValue("alias", "Yard");
+        TTrackerSettings shown = tracker.AsShownOnPages();
+        QCOMPARE(shown.Value("upload_mode"), QString("-1"));
+        QCOMPARE(shown.Value("strategy"), QString("1"));
+        QCOMPARE(shown.Value("keep_alive"), QString("0"));
+        QCOMPARE(shown.Value("alias"), QString("Yard"));
+        tracker.SetValue("keep_alive", "9000");
+        tracker.SetValue("upload_mode", "1");
+        tracker.SetValue("strategy", "2");
+        shown = tracker.AsShownOnPages();
+        QCOMPARE(shown.Value("keep_alive"), QString("7200"));
+        QCOMPARE(shown.Value("upload_mode"), QString("1"));
+        QCOMPARE(shown.Value("strategy"), QString("2"));
+
+        // The same as pages that show the answers: a fresh rig fed the tracker's answers.
+        TModelRig r;
+        r.Rig.Receive("(0123456789,P04,60,5)");
+        r.Rig.Receive("(0123456789,P18,31)");
+        TTrackerSettings fromPages;
+        TSettingsView(*r.Rig.Main, *r.Rig.Alarm, *r.Rig.HotSpot).TakeAll(fromPages);
+        const TTrackerSettings fromModel = r.Model.AsShownOnPages();
+        QCOMPARE(fromModel.Value("upload_mode"), fromPages.Value("upload_mode"));
+        QCOMPARE(fromModel.Value("keep_alive"), fromPages.Value("keep_alive"));
+        QCOMPARE(fromPages.Value("upload_mode"), QString("-1"));
+        QCOMPARE(fromPages.Value("keep_alive"), QString("31"));
+    }
+
+    void anAnswerDispatchedWithoutTipShowsNone()
+    {
+        TModelRig r;
+        r.Rig.Queue->QueueCmd(10, 0, false, {});
+        r.Rig.Queue->StartCmdQueue(true);
+        r.Rig.Dispatcher->DispatchWithoutTip("(0123456789,P10,30)");
+        QCOMPARE(r.Rig.Main->cboBatteryAlert->currentText(), QString("30"));
+        QCOMPARE(r.Rig.Queue->Count(), 0);
+        QVERIFY(r.Rig.Messages.isEmpty());
+        // The next answer shows its tip again; one that cannot be applied leaves no tip behind.
+        QVERIFY_THROWS_EXCEPTION(EAppError, r.Rig.Dispatcher->DispatchWithoutTip("(0123456789,P10)"));
+        r.Rig.Queue->QueueCmd(10, 0, false, {});
+        r.Rig.Queue->StartCmdQueue(true);
+        r.Rig.Dispatcher->DispatchResponse("(0123456789,P10,40)");
+        QCOMPARE(r.Rig.Messages.size(), 1);
+        QCOMPARE(r.Rig.Messages[0].Text, QString("Operation success !"));
     }
 };
 
