@@ -29,7 +29,8 @@ public:
     // Closes the port without raising any event.
     ~TCustomComPort() override;
 
-    // The device path, e.g. "/dev/ttyUSB0". Setting it while open reopens the port.
+    // The device, e.g. "/dev/ttyUSB0" or, on Windows, "COM5". Setting it while open reopens
+    // the port.
     QString Port() const { return FPort; }
     void SetPort(const QString& device);
     TBaudRate BaudRate() const { return FBaudRate; }
