@@ -398,40 +398,16 @@ void TFrmMain::SetProgressTotal(int total) { rgbBar->SetTotalParts(total); }
 
 void TFrmMain::SetProgressComplete(int complete) { rgbBar->SetPartsComplete(complete); }
 
-void TFrmMain::LogSeparator() { AppendExchangeLogLine(QString()); }
+void TFrmMain::LogSeparator() { AppendLogLine(QString()); }
 
 void TFrmMain::LogSent(const QString& word, const QByteArray& commandText)
 {
-    AppendExchangeLogLine(FormatSentLine(Clock::Now(), word, commandText));
+    AppendLogLine(FormatSentLine(Clock::Now(), word, commandText));
 }
 
 void TFrmMain::LogReceived(const QString& word, const QByteArray& payload)
 {
-    AppendExchangeLogLine(FormatReceivedLine(Clock::Now(), word, payload));
-}
-
-void TFrmMain::AppendExchangeLogLine(const QString& line)
-{
-    // Held lines are formatted now, so they keep the time they happened at.
-    if (FExchangeLogHeld)
-        FHeldExchangeLog << line;
-    else
-        AppendLogLine(line);
-}
-
-void TFrmMain::HoldExchangeLog()
-{
-    FExchangeLogHeld = true;
-    FHeldExchangeLog.clear();
-}
-
-void TFrmMain::ReleaseExchangeLog(bool keep)
-{
-    FExchangeLogHeld = false;
-    const QStringList lines = std::exchange(FHeldExchangeLog, {});
-    if (keep)
-        for (const QString& line : lines)
-            AppendLogLine(line);
+    AppendLogLine(FormatReceivedLine(Clock::Now(), word, payload));
 }
 
 QString TFrmMain::Translate(const QString& text) { return ::Translate(text); }

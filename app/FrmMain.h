@@ -1,6 +1,5 @@
 #pragma once
 
-#include "fleet/LogHold.h"
 #include "geo/GeoFenceList.h"
 #include "link/CmdQueue.h"
 #include "link/ComPort.h"
@@ -23,7 +22,7 @@ class TSegmentProgressBar;
 
 // The program's one main window. It owns the port, the command queue and the pages, and wires
 // them together; each page keeps its own controls and handlers.
-class TFrmMain : public QWidget, public ILogHold, private ICmdQueueHost, private IByteChannel {
+class TFrmMain : public QWidget, private ICmdQueueHost, private IByteChannel {
     Q_OBJECT
 public:
     explicit TFrmMain(QWidget* parent = nullptr);
@@ -37,9 +36,6 @@ public:
 
     // Appends one line to both views of the communication log.
     void AppendLogLine(const QString& line);
-    // ILogHold: the queue's lines (sent, received, separators) kept back for a while.
-    void HoldExchangeLog() override;
-    void ReleaseExchangeLog(bool keep) override;
 
     // Mouse press on "ID:": the one combination (Ctrl+Shift with the left button) shows the
     // advanced controls, every other press hides them.
@@ -50,10 +46,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void AppendExchangeLogLine(const QString& line);
-    bool FExchangeLogHeld = false;
-    QStringList FHeldExchangeLog;
-
     // Start-up, in its fixed order; an error skips the steps after it.
     void FormCreate();
     void ReadProgramSettings();
@@ -92,10 +84,6 @@ public:
     // The open branch of the switch: the selected port number's device at the typed rate.
     // Raises EAppError (EComPort) when the device cannot be opened.
     void OpenSelectedPort();
-    // Opens the selected port when it is closed, without a box; false while it cannot be opened.
-    bool ReopenPortQuietly();
-    // While set, a lost line is logged but shows no box (a provisioning run waits for trackers).
-    bool FQuietLineLoss = false;
     // The key filter of the port field (also given to the battery-alert field): backspace and
     // the digits pass.
     static bool cboCOMIndexKeyPress(QChar key);

@@ -52,20 +52,9 @@ TFleetTargets TFrmMain::FleetTargets()
     t.Dispatch.HotSpot = gbTmpHotSpot;
     t.Dispatch.pgCtrl = pgCtrl;
     t.Dispatch.cbTipOnOK = cbTipOnOK;
-    t.FenceAnswer = [this](const TResponseFields& fields) { ApplyFenceAnswer(fields); };
     t.ActiveDispatcher = &Dispatcher;
-    t.Fences = &GeoFences;
-    t.Bulk = BulkOperations;
     t.ParamsFile = ParamsFile.get();
     t.Window = this;
-    t.PortDevice = [this] { return PortDevice(cboCOMIndex->currentText()); };
-    t.PortOpen = [this] {
-        if (!ComPort.Connected())
-            btn_SwitchClick();
-        return ComPort.Connected();
-    };
-    t.PortReopen = [this] { return ReopenPortQuietly(); };
-    t.QuietLineLoss = [this](bool on) { FQuietLineLoss = on; };
     return t;
 }
 

@@ -241,18 +241,6 @@ void TFrmMain::OpenSelectedPort()
     SetCommandButtonsEnabled(true);
 }
 
-bool TFrmMain::ReopenPortQuietly()
-{
-    if (ComPort.Connected())
-        return true;
-    try {
-        OpenSelectedPort();
-    } catch (const EAppError&) {
-        // Not there yet (unplugged, or udev has not made the device again): tried once more later.
-    }
-    return ComPort.Connected();
-}
-
 void TFrmMain::ComPortAfterOpen()
 {
     btn_Switch->setText(QStringLiteral("CLOSE(&C)"));
@@ -284,9 +272,7 @@ void TFrmMain::ComPortLineLost(const QString& message)
     AppendLogLine(FormatLogStamp(Clock::Now()) + QLatin1Char(' ') +
                   TranslateText("port_list_line").arg(cboCOMIndex->currentText(), ComPort.Port()) +
                   QStringLiteral(" : ") + lost + QLatin1Char(' ') + message);
-    // A provisioning run expects each tracker to be unplugged: the log says it, no box waits.
-    if (!FQuietLineLoss)
-        Dialogs::ShowMessage(ErrorCaption, lost + QLatin1Char('\n') + message, TMsgIcon::Error);
+    Dialogs::ShowMessage(ErrorCaption, lost + QLatin1Char('\n') + message, TMsgIcon::Error);
 }
 
 void TFrmMain::ClosePortAtShutdown()

@@ -3,31 +3,19 @@
 #include "params/ResponseDispatcher.h"
 
 #include <QWidget>
-#include <functional>
 #include <memory>
 
-class TBulkOperations;
-class TGeoFenceList;
 class TParamsFile;
 
-// The parts of the main window that batch configuration drives: the same pages, queue and
-// handlers that the buttons use, so that a run and a technician's clicks send the same commands.
+// What Compare and the write check use of the main window: its settings model, pages, queue and
+// tip box, the dispatcher every answer goes to, Load's file code, and the window itself as the
+// owner of their boxes. Plain pointers: nothing here calls back into the window.
 struct TFleetTargets {
-    TDispatchTargets Dispatch;                      // the window's own pages and tip box
-    TResponseDispatcher::TGeoFenceAnswerHandler FenceAnswer; // into the window's fence table
-    // The dispatcher the window hands every answer to; a run points it elsewhere for a while.
+    TDispatchTargets Dispatch;
+    // The dispatcher the window hands every answer to; Compare points it elsewhere for a while.
     std::shared_ptr<TResponseDispatcher>* ActiveDispatcher = nullptr;
-    TGeoFenceList* Fences = nullptr;
-    TBulkOperations* Bulk = nullptr;
     TParamsFile* ParamsFile = nullptr;
-    QWidget* Window = nullptr;                      // owner of the boxes and windows
-    std::function<QString()> PortDevice;            // the device of the port in use
-    std::function<bool()> PortOpen;                 // opens the selected port if it is closed
-    // Opens the selected port again after a tracker was unplugged, without a box; false while
-    // the device is not there.
-    std::function<bool()> PortReopen;
-    // While on, a lost line is logged but shows no box: a run expects trackers to be unplugged.
-    std::function<void(bool on)> QuietLineLoss;
+    QWidget* Window = nullptr;
 };
 
 // Points the window's answers at another dispatcher for as long as it lives.
