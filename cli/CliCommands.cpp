@@ -24,6 +24,9 @@ QString PortDevice(const QString& port)
 {
     if (port.contains(QLatin1Char('/')))
         return port;
+    // "COM3" is port number 3, as the window's log names it.
+    if (port.startsWith(QLatin1String("COM"), Qt::CaseInsensitive) && port.size() > 3)
+        return PortDevice(port.mid(3));
     // The window's settings file, in the same data folder: the same numbers name the same ports.
     TIniText settings;
     settings.LoadFile(QFileInfo(SettingsFilePath()).dir().filePath(QStringLiteral("tovrik-assistant.ini")));

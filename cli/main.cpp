@@ -27,7 +27,7 @@ const char* const Usage =
     "                                  report (default: reports/provision-<date>.csv in the data folder)\n"
     "\n"
     "Options:\n"
-    "  --port P    a port number of the settings file's \"ports\" section, or a device path; write and\n"
+    "  --port P    a port number of the settings file's \"ports\" section (3 or COM3), or a device path; write and\n"
     "              provision take several, one tracker on each, all at once\n"
     "  --ports all every USB serial device present (write, provision)\n"
     "  --verify-only   provision: write nothing, only compare and report\n"

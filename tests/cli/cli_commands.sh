@@ -28,6 +28,7 @@ start_sim --id 0000000042
 mkdir -p "$tmp/data"
 printf '[ports]\n7=%s\n' "$device" > "$tmp/data/tovrik-assistant.ini"
 run detect --port 7; expect_rc 0 "detect by number"
+run detect --port COM7; expect_rc 0 "detect by COM number"
 grep -q 'tracker: 0000000042, firmware SIM-1.0.0' <<< "$out" || fail "detect did not print the tracker"
 
 run read --port "$device" -o "$tmp/read.cfg"; expect_rc 0 "read"
