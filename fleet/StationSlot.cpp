@@ -191,7 +191,9 @@ QStringList UsbSerialDevices()
     QStringList usb;
     for (const QString& device : PresentSerialDevices()) {
         const QString name = QFileInfo(device).fileName();
-        if (name.startsWith(QLatin1String("ttyUSB")) || name.startsWith(QLatin1String("ttyACM")))
+        // On Linux the USB adapters' names; a Windows COM port may be anything, so every one.
+        if (name.startsWith(QLatin1String("ttyUSB")) || name.startsWith(QLatin1String("ttyACM")) ||
+            !name.startsWith(QLatin1String("tty")))
             usb << device;
     }
     return usb;

@@ -88,5 +88,5 @@ private:
 // The stable name of a serial device: its /dev/serial/by-path link, else its by-id link, else
 // the device itself.
 QString SlotNameOf(const QString& device);
-// The USB serial devices present now (ttyUSB, ttyACM), in natural order.
+// The USB serial devices present now (ttyUSB, ttyACM; on Windows every COM port), in natural order.
 QStringList UsbSerialDevices();
