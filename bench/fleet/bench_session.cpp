@@ -155,8 +155,12 @@ void BM_CommandLineStart(benchmark::State& state, TProgram program)
     const QString params = dir.filePath(QStringLiteral("fleet.cfg"));
     QFile file(params);
     file.open(QIODevice::WriteOnly);
-    file.write("[Para]\nBasicInfo_LowBattery=20\nBasicInfo_TimeDiff=-60\nBasicInfo_GSensorParams=630\n"
-               "GPRS_IPAdd=0.0.0.0\nGPRS_Port=8888\nGPRS_APN=CMNET\n");
+    // The simulated tracker's factory settings, every key a run requires: it verifies.
+    file.write("[Para]\nBasicInfo_AnotherName=\nBasicInfo_LowBattery=20\nBasicInfo_TimeDiff=-60\n"
+               "BasicInfo_GSensorParams=630\nAuthNumber_VIP1=\nAuthNumber_VIP2=\nAuthNumber_VIP3=\n"
+               "AuthNumber_VIP4=\nAuthNumber_VIP5=\nGPRS_IPAdd=0.0.0.0\nGPRS_Port=8888\nGPRS_APN=CMNET\n"
+               "GPRS_User=\nGPRS_Pass=\nDataUpLoad_Normal=1\nDataUpLoad_Moving=0\nDataUpLoad_Mode=1\n"
+               "DataUpLoad_KeepAlive=0\nDataUpLoad_KeepAliveTime=300\nAlarm_Params=0,0,0,0,0\n");
     file.close();
     const QStringList args =
         program == TProgram::CliDetect
