@@ -120,7 +120,7 @@ void TStationSlot::OnPollAnswer(TExchangeResult result)
     const QString identifier = FSession.Settings().Identifier;
     if (result == TExchangeResult::Answered && !(FState == TState::Done && identifier == FLastIdentifier)) {
         // A tracker answered, and it is not the one whose result stands.
-        if (Provisioned && Provisioned->contains(identifier) && !ProvisionAgain) {
+        if (Provisioned && Provisioned->contains(identifier)) {
             TProvisionResult again;
             again.Outcome = TProvisionOutcome::Again;
             again.Identifier = identifier;

@@ -31,9 +31,9 @@ public:
     // the next day's file).
     bool DailyReport = false;
     // Identifiers already provisioned, shared by the slots of a run; null: not kept. A tracker
-    // found in it ends as "again" without a write unless ProvisionAgain; one that passes joins it.
+    // found in it ends as "again" without a write (ProvisionNow writes it after all); one that
+    // passes joins it.
     QSet<QString>* Provisioned = nullptr;
-    bool ProvisionAgain = false;
 
     void StartContinuous();
     void StartOnce();
