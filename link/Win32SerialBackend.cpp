@@ -56,19 +56,30 @@ int AddEntry(const std::shared_ptr<TPort>& port, const std::shared_ptr<TWake>& w
     return handle;
 }
 
-std::shared_ptr<TPort> FindPort(int handle)
+// What a handle of the table stands for; null for a number it does not hold.
+template <typename T>
+std::shared_ptr<T> Find(const std::map<int, std::shared_ptr<T>>& table, int handle)
 {
     const std::lock_guard lock(TableLock);
-    const auto it = Ports.find(handle);
-    return it == Ports.end() ? nullptr : it->second;
+    const auto it = table.find(handle);
+    return it == table.end() ? nullptr : it->second;
 }
 
-std::shared_ptr<TWake> FindWake(int handle)
+// Takes a handle out of the table; what it stood for lives on while a user still holds it.
+template <typename T>
+std::shared_ptr<T> Take(std::map<int, std::shared_ptr<T>>& table, int handle)
 {
     const std::lock_guard lock(TableLock);
-    const auto it = Wakes.find(handle);
-    return it == Wakes.end() ? nullptr : it->second;
+    const auto it = table.find(handle);
+    if (it == table.end())
+        return nullptr;
+    std::shared_ptr<T> taken = it->second;
+    table.erase(it);
+    return taken;
 }
+
+std::shared_ptr<TPort> FindPort(int handle) { return Find(Ports, handle); }
+std::shared_ptr<TWake> FindWake(int handle) { return Find(Wakes, handle); }
 
 int LastError()
 {
@@ -169,16 +180,8 @@ int OpenDevice(const QByteArray& path, int& handle)
 
 void CloseDevice(int handle)
 {
-    std::shared_ptr<TPort> port;
-    {
-        const std::lock_guard lock(TableLock);
-        const auto it = Ports.find(handle);
-        if (it == Ports.end())
-            return;
-        port = it->second;
-        Ports.erase(it);
-    }
-    ReleasePort(*port);
+    if (const auto port = Take(Ports, handle))
+        ReleasePort(*port);
 }
 
 int ApplyLineSettings(int handle, int32_t speed)
@@ -376,16 +379,8 @@ void ClearWake(int handle)
 
 void CloseWakeHandle(int handle)
 {
-    std::shared_ptr<TWake> wake;
-    {
-        const std::lock_guard lock(TableLock);
-        const auto it = Wakes.find(handle);
-        if (it == Wakes.end())
-            return;
-        wake = it->second;
-        Wakes.erase(it);
-    }
-    CloseEvent(wake->Event);
+    if (const auto wake = Take(Wakes, handle))
+        CloseEvent(wake->Event);
 }
 
 void WaitForEvents(int handle, bool watchInput, int wakeHandle, TLineEvents& events)
