@@ -127,6 +127,15 @@ std::unique_ptr<TSimTracker> StartSimulatedTracker()
     return nullptr;
 }
 
+// The data folder the command line named, else the default; a first start in per-user mode
+// finds its folders missing (a folder that cannot be made shows its reason at the first write).
+void UseDataFolder(const QString& named)
+{
+    if (!named.isEmpty())
+        SetAppDataFolder(QDir(named).absolutePath());
+    PrepareDataFolders();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -134,18 +143,15 @@ int main(int argc, char* argv[])
     TCommandLine commandLine;
     if (const int exitCode = ParseCommandLine(argc, argv, commandLine); exitCode >= 0)
         return exitCode;
-    // A provisioning run shows no window, so it needs no display either.
-    if (commandLine.Provision && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    TApplication app(argc, argv);
-    if (!commandLine.DataFolder.isEmpty())
-        SetAppDataFolder(QDir(commandLine.DataFolder).absolutePath());
-    // A first start in per-user mode finds its folders missing; a folder that cannot be made
-    // shows its reason at the first write.
-    PrepareDataFolders();
-    if (commandLine.Provision)
+    // A provisioning run shows no window: it runs on a core application, as tovrik-cli does,
+    // and so needs no display and loads no window system.
+    if (commandLine.Provision) {
+        QCoreApplication app(argc, argv);
+        UseDataFolder(commandLine.DataFolder);
         return RunProvisionCommandLine(commandLine.ProvisionOptions);
+    }
+    TApplication app(argc, argv);
+    UseDataFolder(commandLine.DataFolder);
     // A self-check runs where no one can close a box (a script, no window manager): each box is
     // recorded instead, and counts as a failed start.
     QList<TMessageRequest> messages;
