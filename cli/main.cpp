@@ -8,6 +8,11 @@
 #include <QStringList>
 #include <cstdio>
 
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
 namespace {
 
 const char* const Usage =
@@ -71,6 +76,10 @@ int UsageError(const QString& text)
 
 int main(int argc, char* argv[])
 {
+#ifdef _WIN32
+    // Texts are UTF-8 in this process (its manifest); a console shows them so only when told.
+    SetConsoleOutputCP(CP_UTF8);
+#endif
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tovrik-assistant"));
     QStringList args = QCoreApplication::arguments().mid(1);

@@ -128,6 +128,9 @@ private slots:
 
     void symlinkStaysALink()
     {
+#ifdef Q_OS_WIN
+        QSKIP("a link made by QFile::link on Windows is a shortcut file, not a symbolic link");
+#endif
         QTemporaryDir dir;
         const QString target = dir.filePath("real.ini");
         const QString link = dir.filePath("link.ini");

@@ -40,6 +40,13 @@ QStringList Names(const QStringList& paths)
     return names;
 }
 
+// The same file: on Windows the file system itself finds names without regard to case, so the
+// path found may keep the case it was asked for.
+bool SameFile(const QString& found, const QString& expected)
+{
+    return QFileInfo(found) == QFileInfo(expected);
+}
+
 } // namespace
 
 class TestLanguage : public QObject {
@@ -272,13 +279,13 @@ private slots:
     {
         Translate("zero");
         WriteFile(LocalePath("chinese.lng"), "[language]\r\n0=\xe9\x9b\xb6\r\n");
-        QCOMPARE(LanguageFilePath("Chinese"), LocalePath("chinese.lng"));
-        QCOMPARE(LanguageFilePath("nosuch"), LocalePath("nosuch.lng"));
+        QVERIFY(SameFile(LanguageFilePath("Chinese"), LocalePath("chinese.lng")));
+        QVERIFY(SameFile(LanguageFilePath("nosuch"), LocalePath("nosuch.lng")));
         LoadLanguage("CHINESE");
         QCOMPARE(Translate("zero"), QString::fromUtf8("零"));
         // An exact match is preferred over one that differs in case.
         WriteFile(LocalePath("Chinese.lng"), "[language]\r\n0=other\r\n");
-        QCOMPARE(LanguageFilePath("Chinese"), LocalePath("Chinese.lng"));
+        QVERIFY(SameFile(LanguageFilePath("Chinese"), LocalePath("Chinese.lng")));
     }
 
     void listFilesMask()
@@ -334,7 +341,7 @@ private slots:
         QCOMPARE(names, (QStringList{"chinese", "klingon", "spanish"}));
 
         QCOMPARE(FindLanguageFile("spanish"), shipped + "/spanish.lng");
-        QCOMPARE(FindLanguageFile("CHINESE"), LocalePath("chinese.lng"));
+        QVERIFY(SameFile(FindLanguageFile("CHINESE"), LocalePath("chinese.lng")));
         LoadLanguage("spanish");
         QCOMPARE(Translate("zero"), QString("cero"));
         SaveLanguageCatalogue("spanish");
