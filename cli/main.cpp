@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <QStringList>
 #include <cstdio>
 
@@ -78,7 +79,13 @@ int main(int argc, char* argv[])
 {
 #ifdef _WIN32
     // Texts are UTF-8 in this process (its manifest); a console shows them so only when told.
+    // The console outlives this program: its code page is given back at the end.
+    const UINT consoleCodePage = GetConsoleOutputCP();
     SetConsoleOutputCP(CP_UTF8);
+    const auto restoreConsole = qScopeGuard([consoleCodePage] {
+        if (consoleCodePage != 0)
+            SetConsoleOutputCP(consoleCodePage);
+    });
 #endif
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tovrik-assistant"));
