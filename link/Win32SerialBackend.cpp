@@ -331,7 +331,9 @@ int WriteAll(int handle, const char* data, int64_t size, int64_t timeoutMs, int3
                 written += done;
                 return ERROR_TIMEOUT;
             }
-            if (!GetOverlappedResult(port->File, &overlapped, &done, FALSE)) {
+            // Signalled means done; waiting covers a driver (Wine) that signals the event a
+            // moment before it records the result, which would otherwise read as "incomplete".
+            if (!GetOverlappedResult(port->File, &overlapped, &done, TRUE)) {
                 const int failure = LastError();
                 written += done;
                 return failure;
@@ -445,18 +447,24 @@ void WaitForEvents(int handle, bool watchInput, int wakeHandle, TLineEvents& eve
             return;
         }
         DWORD ignored = 0;
-        port->WaitPending = false;
-        if (GetOverlappedResult(port->File, &port->WaitOverlapped, &ignored, FALSE))
+        if (GetOverlappedResult(port->File, &port->WaitOverlapped, &ignored, FALSE)) {
+            port->WaitPending = false;
             continue;
+        }
         const int error = LastError();
-        if (error != ERROR_OPERATION_ABORTED) {
+        // Wine may signal the event a moment before it records the result: the wait is then
+        // still pending, and is looked at again after the pause below (the event stays set).
+        if (error != ERROR_IO_INCOMPLETE)
+            port->WaitPending = false;
+        if (error != ERROR_OPERATION_ABORTED && error != ERROR_IO_INCOMPLETE) {
             events.WaitError = error;
             return;
         }
         // The driver ended the wait without an event: a changed mask does that, a device being
         // pulled out too (the next ClearCommError fails then), and Wine's pseudo-terminal ports
         // end every wait so after about 10 ms. The line is looked at again; a short pause, which
-        // the wake-up handle ends, keeps a driver that aborts waits at once from spinning.
+        // the wake-up handle ends, keeps a driver that aborts waits at once (or whose result
+        // lags its event) from spinning.
         if (WaitForSingleObject(wake->Event, AbortedWaitPauseMs) == WAIT_OBJECT_0) {
             events.Woken = true;
             return;
