@@ -1,20 +1,12 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "cli/CliArguments.h"
 
 // tovrik-assistant --provision: one tracker on each port provisioned by the code of
-// tovrik-cli provision, without any window. One line per step on standard output (and a
-// progress bar when that is a terminal), one row per tracker appended to the report.
-struct TProvisionOptions {
-    QString ParamsFile;  // the configuration to write
-    QStringList Ports;   // port numbers or device paths
-    QString FenceFile;   // empty: the one the parameter file names, if any
-    QString ReportFile;  // empty: reports/provision-<date>.csv in the data folder
-    bool VerifyOnly = false;
-};
-
+// tovrik-cli provision, without any window, from the options tovrik-cli's own reader read
+// (cli/CliArguments.h). One line per step on standard output (and a progress bar when that is a
+// terminal), one row per tracker appended to the report.
 // Exit codes: those of tovrik-cli (cli/CliCommands.h).
 
 // Runs once the application object exists; returns the exit code.
-int RunProvisionCommandLine(const TProvisionOptions& options);
+int RunProvisionCommandLine(const TCliArguments& arguments);

@@ -9,7 +9,6 @@
 #include "sim/SimTracker.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDir>
 #include <QTimer>
 #include <cstdio>
@@ -17,99 +16,57 @@
 
 namespace {
 
-// What the command line asks of this run.
-struct TCommandLine {
-    bool Simulate = false; // a simulated tracker on a pseudo-terminal, listed and selected
-    QString DataFolder;    // where the settings file, "param" and "locale" live; empty: default
-    bool SelfCheck = false; // start, print what was found, exit: 0, or 1 after an error box
-    bool Provision = false; // one tracker provisioned without showing the window
-    TProvisionOptions ProvisionOptions;
+// The options of this program for --help, in the order shown.
+struct THelpLine {
+    const char* Names;
+    const char* Value;
+    const char* Text;
+};
+
+const THelpLine HelpLines[] = {
+    {"-h, --help", "", "Show this help and exit."},
+    {"-v, --version", "", "Show the program version and exit."},
+    {"--simulate", "", "Start a simulated tracker and select its port."},
+    {"--data-folder", "folder", "Keep the settings file, \"param\" and \"locale\" in <folder>."},
+    {"--self-check", "", "Start, print the files and ports found, and exit."},
+    {"--provision", "file",
+     "Write FILE.cfg to the tracker on each --port, read it back and verify it, without a window "
+     "(the run of tovrik-cli provision). Exit 0 verified, 1 a value differs, 2 usage, file error or "
+     "refused value, 3 no tracker answered, 4 the run failed after the tracker answered, or its "
+     "report row could not be saved; 130/143 stopped by SIGINT/SIGTERM."},
+    {"--port", "n|device",
+     "A port of --provision: a number of the port list (3 or COM3) or a device; several, one tracker on each."},
+    {"--ports", "all", "With --provision: every USB serial device present."},
+    {"--fences", "file",
+     "Also write these geo-fences (.geojson or .csv); default: the fence file the parameter file names."},
+    {"--report", "file.csv", "Append the report rows here instead of reports/provision-<date>.csv."},
+    {"--verify-only", "", "With --provision: write nothing, only compare."},
+    {"--json", "", "With --provision: one JSON object per line, as tovrik-cli --json prints them."},
 };
 
 // Reads the arguments before any window exists, so that --help and --version work without a
-// display. Returns an exit code when the program should end at once, -1 to go on.
-int ParseCommandLine(int argc, char* argv[], TCommandLine& line)
+// display: by the reader of tovrik-cli, so that --provision takes its options as tovrik-cli
+// provision does. Returns an exit code when the program should end at once, -1 to go on.
+int ParseCommandLine(int argc, char* argv[], TCliArguments& line)
 {
     QStringList arguments;
-    for (int i = 0; i < argc; ++i)
+    for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Configures a Tovrik GPS tracker over a serial line."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and exit."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Show the program version and exit."));
-    const QCommandLineOption simulate(QStringLiteral("simulate"),
-                                      QStringLiteral("Start a simulated tracker and select its port."));
-    const QCommandLineOption dataFolder(QStringLiteral("data-folder"),
-                                        QStringLiteral("Keep the settings file, \"param\" and \"locale\" in <folder>."),
-                                        QStringLiteral("folder"));
-    const QCommandLineOption selfCheck(QStringLiteral("self-check"),
-                                       QStringLiteral("Start, print the files and ports found, and exit."));
-    const QCommandLineOption provision(QStringLiteral("provision"),
-                                       QStringLiteral("Write FILE.cfg to the tracker on --port, read it back and verify it, "
-                                                      "without a window. Exit 0 verified, 1 a value differs, 2 usage, "
-                                                      "file error or refused value, 3 no tracker answered, 4 the run "
-                                                      "failed after the tracker answered, or its report row could not "
-                                                      "be saved; 130/143 stopped by SIGINT/SIGTERM."),
-                                       QStringLiteral("file"));
-    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("The port of --provision: a number or a device."),
-                                  QStringLiteral("n|device"));
-    const QCommandLineOption fences(QStringLiteral("fences"),
-                                    QStringLiteral("Also write these geo-fences (.geojson or .csv); default: the fence "
-                                                   "file the parameter file names."),
-                                    QStringLiteral("file"));
-    const QCommandLineOption report(QStringLiteral("report"),
-                                    QStringLiteral("Append the report row here instead of reports/provision-<date>.csv."),
-                                    QStringLiteral("file.csv"));
-    const QCommandLineOption verifyOnly(QStringLiteral("verify-only"),
-                                        QStringLiteral("With --provision: write nothing, only compare."));
-    parser.addOptions({help, version, simulate, dataFolder, selfCheck, provision, port, fences, report, verifyOnly});
-    if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "tovrik-assistant: %s\nTry 'tovrik-assistant --help'.\n",
-                     parser.errorText().toLocal8Bit().constData());
-        return 2;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        std::fprintf(stderr, "tovrik-assistant: unexpected argument '%s'\nTry 'tovrik-assistant --help'.\n",
-                     parser.positionalArguments().first().toLocal8Bit().constData());
-        return 2;
-    }
-    if (parser.isSet(help)) {
-        std::printf("Usage: tovrik-assistant [options]\n%s\n\nOptions:\n", qPrintable(parser.applicationDescription()));
-        for (const QCommandLineOption* o :
-             {&help, &version, &simulate, &dataFolder, &selfCheck, &provision, &port, &fences, &report, &verifyOnly}) {
-            QStringList names;
-            for (const QString& n : o->names())
-                names << (n.size() == 1 ? "-" : "--") + n;
-            QString left = names.join(QStringLiteral(", "));
-            if (!o->valueName().isEmpty())
-                left += " <" + o->valueName() + ">";
-            std::printf("  %-28s %s\n", qPrintable(left), qPrintable(o->description()));
+    if (const QString error = ParseCliArguments(arguments, TCliFrontEnd::Assistant, line); !error.isEmpty())
+        return CliUsageError(TCliFrontEnd::Assistant, error);
+    if (line.Help) {
+        std::printf("Usage: tovrik-assistant [options]\nConfigures a Tovrik GPS tracker over a serial line.\n\nOptions:\n");
+        for (const THelpLine& h : HelpLines) {
+            QString left = QString::fromLatin1(h.Names);
+            if (*h.Value != 0)
+                left += QStringLiteral(" <%1>").arg(QLatin1String(h.Value));
+            std::printf("  %-28s %s\n", qPrintable(left), h.Text);
         }
         return 0;
     }
-    if (parser.isSet(version)) {
+    if (line.Version) {
         std::printf("Tovrik Assistant %s\n", qPrintable(GetVersionText()));
         return 0;
-    }
-    line.Simulate = parser.isSet(simulate);
-    line.DataFolder = parser.value(dataFolder);
-    line.SelfCheck = parser.isSet(selfCheck);
-    line.Provision = parser.isSet(provision);
-    if (line.Provision) {
-        if (!parser.isSet(port)) {
-            std::fprintf(stderr, "tovrik-assistant: --provision needs --port\nTry 'tovrik-assistant --help'.\n");
-            return 2;
-        }
-        line.ProvisionOptions.ParamsFile = parser.value(provision);
-        line.ProvisionOptions.Ports = parser.values(port);
-        line.ProvisionOptions.FenceFile = parser.value(fences);
-        line.ProvisionOptions.ReportFile = parser.value(report);
-        line.ProvisionOptions.VerifyOnly = parser.isSet(verifyOnly);
-    } else if (parser.isSet(port) || parser.isSet(fences) || parser.isSet(report) || parser.isSet(verifyOnly)) {
-        std::fprintf(stderr, "tovrik-assistant: --port, --fences, --report and --verify-only go with --provision\n"
-                             "Try 'tovrik-assistant --help'.\n");
-        return 2;
     }
     return -1;
 }
@@ -140,15 +97,15 @@ void UseDataFolder(const QString& named)
 
 int main(int argc, char* argv[])
 {
-    TCommandLine commandLine;
+    TCliArguments commandLine;
     if (const int exitCode = ParseCommandLine(argc, argv, commandLine); exitCode >= 0)
         return exitCode;
     // A provisioning run shows no window: it runs on a core application, as tovrik-cli does,
     // and so needs no display and loads no window system.
-    if (commandLine.Provision) {
+    if (!commandLine.Command.isEmpty()) {
         QCoreApplication app(argc, argv);
         UseDataFolder(commandLine.DataFolder);
-        return RunProvisionCommandLine(commandLine.ProvisionOptions);
+        return RunProvisionCommandLine(commandLine);
     }
     TApplication app(argc, argv);
     UseDataFolder(commandLine.DataFolder);

@@ -12,6 +12,7 @@
 #include "geo/FenceCommands.h"
 #include "geo/GeoFenceList.h"
 #include "i18n/ProgramTexts.h"
+#include "link/ComPortError.h"
 #include "link/PortList.h"
 
 #include <QDateTime>
@@ -29,10 +30,44 @@ QString PortDevice(const QString& port)
         return PortDevice(port.mid(3));
     // The window's settings file, in the same data folder: the same numbers name the same ports.
     TIniText settings;
-    settings.LoadFile(QFileInfo(SettingsFilePath()).dir().filePath(QStringLiteral("tovrik-assistant.ini")));
+    settings.LoadFile(WindowSettingsFilePath());
     TPortList list;
     list.Build(settings, PresentSerialDevices());
     return list.DeviceOf(port);
+}
+
+QString OpenFailureText(const QString& device, const EAppError& error)
+{
+    const QString shown = QDir::toNativeSeparators(device);
+    const auto* port = dynamic_cast<const EComPort*>(&error);
+    if (port == nullptr || port->Code() != TComError::OpenFailed || port->SystemError() == EComPort::NoSystemError)
+        return QStringLiteral("%1: %2").arg(shown, error.Message());
+    // As the window's box says it: the port's own text, the system's reason, then what to do.
+    QString text = QStringLiteral("%1: %2: %3").arg(shown, error.Message(), SystemErrorText(port->SystemError()));
+    const TOpenFailureDetail detail = DescribeOpenFailure(device, port->SystemError());
+    QString advice;
+    switch (detail.Advice) {
+    case TOpenAdvice::None:
+        break;
+    case TOpenAdvice::JoinGroup:
+        advice = TranslateText("port_hint_join_group").arg(shown, detail.GroupName);
+        break;
+    case TOpenAdvice::LogInAgain:
+        advice = TranslateText("port_hint_log_in_again").arg(shown, detail.GroupName);
+        break;
+    case TOpenAdvice::AskAdministrator:
+        advice = TranslateText("port_hint_owner_only").arg(shown, detail.OwnerName);
+        break;
+    case TOpenAdvice::ClosedElsewhere: {
+        QStringList holders;
+        for (const TPortHolder& h : detail.Holders)
+            holders << TranslateText("port_holder").arg(h.Name, QString::number(h.Pid));
+        advice = holders.isEmpty() ? TranslateText("port_hint_busy")
+                                   : TranslateText("port_hint_busy_named").arg(holders.join(QStringLiteral(", ")));
+        break;
+    }
+    }
+    return advice.isEmpty() ? text : text + QStringLiteral(". ") + advice;
 }
 
 namespace {
@@ -49,7 +84,7 @@ bool OpenSession(TTrackerSession& session, const TCliOptions& options, const TCl
     try {
         session.Open(device);
     } catch (const EAppError& e) {
-        out.Problem(QStringLiteral("%1: %2").arg(device, e.Message()));
+        out.Problem(OpenFailureText(device, e));
         return false;
     }
     out.Object({{"event", "port"}, {"port", device}});
@@ -61,7 +96,7 @@ bool OpenSession(TTrackerSession& session, const TCliOptions& options, const TCl
 // The status query; false (printed) when no tracker answered.
 bool Identify(TTrackerSession& session, const TCliOutput& out)
 {
-    out.Step(QStringLiteral("identify"), 0);
+    out.Step(QStringLiteral("identify"), TranslateText("provision_step_identify"), 0);
     if (session.RunAndWait({{1, 0, {}, 0}, {1, 0, {}, 1}}) != TExchangeResult::Answered) {
         out.Problem(QStringLiteral("no tracker answered on %1").arg(session.Device()));
         return false;
@@ -79,7 +114,7 @@ int OpenAndReadAll(TTrackerSession& session, const TCliOptions& options, const T
 {
     if (!OpenSession(session, options, out) || !Identify(session, out))
         return CliExitNoTracker;
-    out.Step(QStringLiteral("read"), 50);
+    out.Step(QStringLiteral("read"), QStringLiteral("Reading every setting"), 50);
     if (session.RunAndWait(TTrackerSettings::ReadAllRequests()) != TExchangeResult::Answered) {
         out.Problem(QStringLiteral("the tracker on %1 stopped answering %2").arg(session.Device(), session.LastError()));
         return CliExitFailed;
@@ -112,7 +147,7 @@ int CliRead(const TCliOptions& options, const TCliOutput& out)
     if (const int code = OpenAndReadAll(session, options, out); code != CliExitPassed)
         return code;
     if (!options.FenceFile.isEmpty()) {
-        out.Step(QStringLiteral("fences"), 75);
+        out.Step(QStringLiteral("fences"), QStringLiteral("Reading the 64 geo-fences"), 75);
         QList<TGeoFence> all(session.Settings().Fences.begin(), session.Settings().Fences.end());
         if (session.RunAndWait(FenceReads(all)) != TExchangeResult::Answered) {
             out.Problem(QStringLiteral("the tracker on %1 stopped answering %2").arg(session.Device(), session.LastError()));
@@ -147,7 +182,7 @@ int CliRead(const TCliOptions& options, const TCliOutput& out)
         out.Problem(e.Message());
         return CliExitUsage;
     }
-    out.Step(QStringLiteral("done"), 100);
+    out.Step(QStringLiteral("done"), QStringLiteral("Saved"), 100);
     out.Object({{"event", "result"}, {"result", "read"}, {"file", options.OutFile}});
     if (!out.Json())
         out.Info(QStringLiteral("saved: %1").arg(options.OutFile));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CliOutput.h"
+#include "core/AppError.h"
 #include "params/TrackerSettings.h"
 
 #include <QString>
@@ -40,6 +41,11 @@ int CliProvision(const TCliOptions& options, const TCliOutput& out);
 // The device a --port names: a path as it stands, else a number of the settings file's
 // "ports" section (empty when it names none).
 QString PortDevice(const QString& port);
+
+// Why a port could not be opened, in one line that names the device once: the port's own
+// message, the system's reason and, when it is known, what the user can do about it.
+// "/dev/ttyUSB0: Unable to open com port (Error: 2): No such file or directory"
+QString OpenFailureText(const QString& device, const EAppError& error);
 
 // Prints the differences (and the result line); the exit code they make.
 int PrintDifferences(const QList<TSettingDifference>& differences, const TCliOutput& out);

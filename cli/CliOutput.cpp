@@ -30,21 +30,24 @@ void TCliOutput::Problem(const QString& text) const
     std::fprintf(stderr, "%s: %s\n", program, text.toLocal8Bit().constData());
 }
 
-void TCliOutput::Step(const QString& step, int percent) const
+void TCliOutput::Step(const QString& word, const QString& text, int percent) const
 {
     if (FJson)
-        return Object({{"event", "step"}, {"step", step}, {"progress", percent}});
-    std::printf("%s (%d%%)\n", step.toLocal8Bit().constData(), percent);
-    Bar(percent);
+        return Object({{"event", "step"}, {"step", word}, {"text", text}, {"progress", percent}});
+    StepLine(text, percent);
 }
 
 void TCliOutput::RunStep(int index, int count, const QString& text, int percent) const
 {
     if (FStyle == TStyle::Cli)
-        return Step(text, percent);
-    if (FJson)
-        return Object({{"event", "step"}, {"step", text}, {"index", index}, {"progress", percent}});
+        return StepLine(text, percent);
     std::printf("step %d/%d: %s\n", index, count, text.toLocal8Bit().constData());
+    Bar(percent);
+}
+
+void TCliOutput::StepLine(const QString& text, int percent) const
+{
+    std::printf("%s (%d%%)\n", text.toLocal8Bit().constData(), percent);
     Bar(percent);
 }
 

@@ -18,14 +18,17 @@ public:
     void Info(const QString& text) const;
     // A problem: stderr for people; {"event": "problem", "text": ...} in JSON mode.
     void Problem(const QString& text) const;
-    // A step of an operation, with its progress 0..100.
-    void Step(const QString& step, int percent) const;
-    // Step `index` of `count` of a provisioning run.
+    // A step of an operation: its word for a program reading JSON ("identify", "read"), its
+    // text for people ("Asking the tracker who it is") and the progress 0..100.
+    void Step(const QString& word, const QString& text, int percent) const;
+    // Step `index` of `count` of a provisioning run, for people (JSON lines carry their port and
+    // are the caller's): "text (40%)" for tovrik-cli, "step 2/5: text" for --provision.
     void RunStep(int index, int count, const QString& text, int percent) const;
     // Any object, as one JSON line (JSON mode) or nothing.
     void Object(const QJsonObject& object) const;
 
 private:
+    void StepLine(const QString& text, int percent) const;
     void Bar(int percent) const;
 
     bool FJson;

@@ -127,6 +127,31 @@ int PrintEnd(const TPortRun& run, const TProvisionResult& result, bool rowSaved,
     return code;
 }
 
+// A port that could not be opened: said, and its row appended as a slot appends it; the exit code.
+int EndUnopened(const TPortRun& run, const QString& why, const QString& reportPath, const TCliOutput& out)
+{
+    out.Problem(why); // it names the device
+    TProvisionResult none;
+    none.Outcome = TProvisionOutcome::NoTracker;
+    none.Error = QStringLiteral("the port could not be opened: %1").arg(why);
+    if (out.Style() == TCliOutput::TStyle::Provision)
+        out.Info(run.Prefix + QStringLiteral("result: %1").arg(none.ResultWord()));
+    int code = CliExitNoTracker;
+    if (!reportPath.isEmpty()) {
+        try {
+            ProvisionReport::AppendRow(reportPath, QDateTime::currentDateTime(), run.Device, none, run.Slot->SlotName());
+            out.Object({{"event", "report"}, {"port", run.Device}, {"file", reportPath}});
+            if (!out.Json())
+                out.Info(run.Prefix + QStringLiteral("report: %1").arg(reportPath));
+        } catch (const EAppError& e) {
+            out.Problem(run.Prefix + e.Message());
+            out.Problem(run.Prefix + QStringLiteral("the report row was not saved"));
+            code = CliExitFailed;
+        }
+    }
+    return code;
+}
+
 // Provisions one tracker on each port at once; with a report path, each gets its row.
 int RunPorts(const TCliOptions& options, const TCliOutput& out, const QString& reportPath)
 {
@@ -181,7 +206,8 @@ int RunPorts(const TCliOptions& options, const TCliOutput& out, const QString& r
             out.Problem(run.Prefix + message);
         });
         QObject::connect(slot, &TStationSlot::StepStarted, slot, [&out, &run](int step, const QString& text) {
-            const int percent = (step - 1) * 100 / TProvisionJob::StepCount;
+            // The last step is the comparison, whose start is the run's end.
+            const int percent = (step - 1) * 100 / (TProvisionJob::StepCount - 1);
             if (out.Json())
                 out.Object({{"event", "step"}, {"port", run.Device}, {"step", StepWords[step]}, {"text", text},
                             {"progress", percent}});
@@ -199,8 +225,9 @@ int RunPorts(const TCliOptions& options, const TCliOutput& out, const QString& r
                              if (--remaining == 0)
                                  loop.quit();
                          });
+        // The line names its port once, prefix or not.
         if (!out.Json())
-            out.Info(run.Prefix + QStringLiteral("port: %1").arg(run.Device));
+            out.Info(QStringLiteral("port: %1").arg(run.Device));
         out.Object({{"event", "port"}, {"port", run.Device}});
     }
     QTimer signalWatch;
@@ -209,8 +236,18 @@ int RunPorts(const TCliOptions& options, const TCliOutput& out, const QString& r
             loop.quit();
     });
     signalWatch.start(50);
-    for (TPortRun& run : runs)
-        run.Slot->StartOnce(); // a port that cannot be opened ends at once
+    for (TPortRun& run : runs) {
+        // Opened here rather than by the slot, so that the line and the report row say why a
+        // port cannot be opened.
+        try {
+            run.Slot->Session().Open(run.Device);
+        } catch (const EAppError& e) {
+            run.Exit = EndUnopened(run, OpenFailureText(run.Device, e), reportPath, out);
+            --remaining;
+            continue;
+        }
+        run.Slot->StartOnce();
+    }
     if (remaining > 0)
         loop.exec();
 

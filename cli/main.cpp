@@ -1,5 +1,5 @@
 // tovrik-cli: the window's operations on a tracker from the command line, without any display.
-#include "cli/CliCommands.h"
+#include "cli/CliArguments.h"
 #include "core/DataFolder.h"
 #include "core/Version.h"
 
@@ -67,12 +67,6 @@ QString CommandHelp(const QString& command)
            QStringLiteral("\n\n") + lines.mid(options).join(QLatin1Char('\n'));
 }
 
-int UsageError(const QString& text)
-{
-    std::fprintf(stderr, "tovrik-cli: %s\n%s", text.toLocal8Bit().constData(), Usage);
-    return CliExitUsage;
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -89,95 +83,36 @@ int main(int argc, char* argv[])
 #endif
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tovrik-assistant"));
-    QStringList args = QCoreApplication::arguments().mid(1);
-    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty()) {
         std::printf("%s", Usage);
-        return args.isEmpty() ? CliExitUsage : CliExitPassed;
+        return CliExitUsage;
     }
-    if (args.first() == QLatin1String("--version")) {
+    TCliArguments parsed;
+    if (const QString error = ParseCliArguments(args, TCliFrontEnd::Cli, parsed); !error.isEmpty())
+        return CliUsageError(TCliFrontEnd::Cli, error);
+    if (parsed.Help) {
+        std::printf("%s", (parsed.Command.isEmpty() ? QString::fromLatin1(Usage) : CommandHelp(parsed.Command))
+                              .toLocal8Bit()
+                              .constData());
+        return CliExitPassed;
+    }
+    if (parsed.Version) {
         std::printf("tovrik-cli %s\n", GetVersionText().toLocal8Bit().constData());
         return CliExitPassed;
     }
-    QString command;
-    TCliOptions options;
-    bool json = false;
-    QStringList positional;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const auto value = [&](QString& into) {
-            if (i + 1 >= args.size())
-                return false;
-            into = args[++i];
-            return true;
-        };
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            std::printf("%s", (command.isEmpty() ? QString::fromLatin1(Usage) : CommandHelp(command)).toLocal8Bit().constData());
-            return CliExitPassed;
-        } else if (a == QLatin1String("--json")) {
-            json = true;
-        } else if (a == QLatin1String("--port")) {
-            QString port;
-            if (!value(port))
-                return UsageError(QStringLiteral("--port needs a value"));
-            options.Ports << port;
-        } else if (a == QLatin1String("--ports")) {
-            QString which;
-            if (!value(which) || which != QLatin1String("all"))
-                return UsageError(QStringLiteral("--ports takes \"all\""));
-            options.AllUsbPorts = true;
-        } else if (a == QLatin1String("--verify-only")) {
-            options.VerifyOnly = true;
-        } else if (a == QLatin1String("--data-folder")) {
-            QString folder;
-            if (!value(folder))
-                return UsageError(QStringLiteral("--data-folder needs a folder"));
-            SetAppDataFolder(QDir(folder).absolutePath());
-        } else if (a == QLatin1String("--fences") || a == QLatin1String("--fences-out")) {
-            if (!value(options.FenceFile))
-                return UsageError(QStringLiteral("%1 needs a file").arg(a));
-        } else if (a == QLatin1String("--report")) {
-            if (!value(options.ReportFile))
-                return UsageError(QStringLiteral("--report needs a file"));
-        } else if (a == QLatin1String("-o") || a == QLatin1String("--output")) {
-            if (!value(options.OutFile))
-                return UsageError(QStringLiteral("-o needs a file"));
-        } else if (a.startsWith(QLatin1Char('-'))) {
-            return UsageError(QStringLiteral("unknown option %1").arg(a));
-        } else if (command.isEmpty()) {
-            command = a;
-        } else {
-            positional << a;
-        }
-    }
-    const TCliOutput out(json);
-    if (command.isEmpty())
-        return UsageError(QStringLiteral("no command given"));
-    if (options.Ports.isEmpty() && !options.AllUsbPorts)
-        return UsageError(QStringLiteral("%1 needs --port").arg(command));
-    const bool manyPorts = command == QLatin1String("write") || command == QLatin1String("provision");
-    if (!manyPorts && (options.Ports.size() > 1 || options.AllUsbPorts))
-        return UsageError(QStringLiteral("%1 takes one --port").arg(command));
-    if (options.VerifyOnly && command != QLatin1String("provision"))
-        return UsageError(QStringLiteral("--verify-only goes with provision"));
-    const bool takesFile = command == QLatin1String("write") || command == QLatin1String("verify") ||
-                           command == QLatin1String("provision");
-    if (positional.size() != (takesFile ? 1 : 0))
-        return UsageError(takesFile ? QStringLiteral("%1 takes one parameter file").arg(command)
-                                    : QStringLiteral("%1 takes no file").arg(command));
-    if (takesFile)
-        options.ParamsFile = positional.first();
+    if (!parsed.DataFolder.isEmpty())
+        SetAppDataFolder(QDir(parsed.DataFolder).absolutePath());
+    const TCliOutput out(parsed.Json);
+    const QString& command = parsed.Command;
+    const TCliOptions& options = parsed.Options;
     if (command == QLatin1String("detect"))
         return CliDetect(options, out);
-    if (command == QLatin1String("read")) {
-        if (options.OutFile.isEmpty())
-            return UsageError(QStringLiteral("read needs -o FILE.cfg"));
+    if (command == QLatin1String("read"))
         return CliRead(options, out);
-    }
     if (command == QLatin1String("write"))
         return CliWrite(options, out);
     if (command == QLatin1String("verify"))
         return CliVerify(options, out);
-    if (command == QLatin1String("provision"))
-        return CliProvision(options, out);
-    return UsageError(QStringLiteral("unknown command %1").arg(command));
+    return CliProvision(options, out);
 }

@@ -70,12 +70,23 @@ bool PrepareDataFolders()
     return QDir().mkpath(folders.Settings) && QDir().mkpath(folders.Data);
 }
 
+namespace {
+
+// The settings file of the program whose executable has this base name.
+QString SettingsFileOf(const QString& executableBaseName)
+{
+    return QDir(CurrentDataFolders().Settings).filePath(executableBaseName + QStringLiteral(".ini"));
+}
+
+} // namespace
+
 QString SettingsFilePath()
 {
-    QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-    if (base.isEmpty())
-        base = ProgramFolderName;
-    return QDir(CurrentDataFolders().Settings).filePath(base + QStringLiteral(".ini"));
+    const QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    return SettingsFileOf(base.isEmpty() ? ProgramFolderName : base);
 }
+
+// The window's executable and its folders share one name.
+QString WindowSettingsFilePath() { return SettingsFileOf(ProgramFolderName); }
 
 QString AppDataPath(const QString& relative) { return QDir(AppDataFolder()).filePath(relative); }

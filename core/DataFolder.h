@@ -34,7 +34,11 @@ void SetAppDataFolder(const QString& folder);
 // false when one cannot be made; the first write there then reports the reason.
 bool PrepareDataFolders();
 
-// The settings file: the executable's base name with ".ini", in the settings folder.
+// The settings file of this run: the running executable's base name with ".ini", in the
+// settings folder (the window's "tovrik-assistant.ini", or the name a user gave its copy).
 QString SettingsFilePath();
+// The window's settings file as the program's other executables find it (tovrik-cli reads its
+// "ports" section): the window's installed name, "tovrik-assistant.ini", in the settings folder.
+QString WindowSettingsFilePath();
 // A path inside the data folder.
 QString AppDataPath(const QString& relative);

@@ -67,3 +67,7 @@ struct TOpenFailureDetail {
 // in /proc for the processes that hold it. Windows (ComPortErrorWin32.cpp): access denied or a
 // sharing violation means another program has the port open; no holder is named.
 TOpenFailureDetail DescribeOpenFailure(const QString& device, int systemError);
+
+// The system's own words for one of its error numbers, without a closing full stop: strerror on
+// POSIX ("No such file or directory"), FormatMessage on Windows ("Access is denied").
+QString SystemErrorText(int systemError);

@@ -3,6 +3,7 @@
 #include "link/PosixSerialBackend.h"
 
 #include <cerrno>
+#include <cstring>
 
 TOpenFailureDetail DescribeOpenFailure(const QString& device, int systemError)
 {
@@ -27,4 +28,9 @@ TOpenFailureDetail DescribeOpenFailure(const QString& device, int systemError)
             detail.Holders.append({QString::fromLocal8Bit(h.Name), qint64(h.Pid)});
     }
     return detail;
+}
+
+QString SystemErrorText(int systemError)
+{
+    return QString::fromLocal8Bit(std::strerror(systemError));
 }
