@@ -185,11 +185,15 @@ QList<TCmdItem> TTrackerSettings::WriteAllRequests() const
     w << WriteRequest(31);
     for (const TCmdItem& item : w) {
         const qsizetype size = BuildCmdText(item.CmdNo, item.RWFlag, false, item.ParamText).size();
-        if (size > MaxCommandTextSize)
+        if (size > MaxCommandTextSize) {
+            // Named by its caption, as the window names it: the setting whose value makes the
+            // command long. An authorization number's write carries its entry first (",2,...").
+            const int32_t entry = item.CmdNo == 11 ? item.ParamText.split(',').value(1).toInt() : 0;
             throw EAppError(TranslateText("refuse_long_value")
-                                .arg(QStringLiteral("P%1").arg(item.CmdNo, 2, 10, QLatin1Char('0')))
+                                .arg(name(LongestValue(KeysOf(item.CmdNo, entry))))
                                 .arg(size)
                                 .arg(MaxCommandTextSize));
+        }
     }
     return w;
 }
