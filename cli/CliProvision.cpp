@@ -84,6 +84,8 @@ int PrintEnd(const TPortRun& run, const TProvisionResult& result, bool rowSaved,
              const TCliOutput& out)
 {
     const QString& p = run.Prefix;
+    // --provision's own words for people; JSON lines are tovrik-cli's for both programs.
+    const bool provisionWords = out.Style() == TCliOutput::TStyle::Provision && !out.Json();
     if (result.Outcome == TProvisionOutcome::NoTracker)
         out.Problem(p + QStringLiteral("no tracker answered on %1").arg(run.Device) +
                     (result.Error.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(result.Error)));
@@ -91,7 +93,7 @@ int PrintEnd(const TPortRun& run, const TProvisionResult& result, bool rowSaved,
         out.Problem(p + QStringLiteral("the tracker on %1 stopped answering after it had answered: %2").arg(run.Device, result.Error));
     int code = OutcomeExit(result.Outcome);
     if (result.Outcome == TProvisionOutcome::Passed || result.Outcome == TProvisionOutcome::Differs) {
-        if (out.Style() == TCliOutput::TStyle::Provision) {
+        if (provisionWords) {
             for (const TDifferenceRow& d : result.Rows())
                 out.Info(p + QStringLiteral("differs: %1: written \"%2\", read back \"%3\"").arg(d.Name, d.Written, d.ReadBack));
         } else {
@@ -110,10 +112,9 @@ int PrintEnd(const TPortRun& run, const TProvisionResult& result, bool rowSaved,
             out.Object({{"event", "result"}, {"port", run.Device}, {"result", result.ResultWord()}, {"differences", rows}});
         }
     }
-    if (out.Style() == TCliOutput::TStyle::Provision || !out.Json())
-        if (out.Style() == TCliOutput::TStyle::Provision || result.Outcome == TProvisionOutcome::Passed ||
-            result.Outcome == TProvisionOutcome::Differs)
-            out.Info(p + QStringLiteral("result: %1").arg(result.ResultWord()));
+    if (provisionWords || (!out.Json() && (result.Outcome == TProvisionOutcome::Passed ||
+                                           result.Outcome == TProvisionOutcome::Differs)))
+        out.Info(p + QStringLiteral("result: %1").arg(result.ResultWord()));
     if (!reportPath.isEmpty()) {
         if (rowSaved) {
             out.Object({{"event", "report"}, {"port", run.Device}, {"file", reportPath}});
@@ -134,7 +135,7 @@ int EndUnopened(const TPortRun& run, const QString& why, const QString& reportPa
     TProvisionResult none;
     none.Outcome = TProvisionOutcome::NoTracker;
     none.Error = QStringLiteral("the port could not be opened: %1").arg(why);
-    if (out.Style() == TCliOutput::TStyle::Provision)
+    if (out.Style() == TCliOutput::TStyle::Provision && !out.Json())
         out.Info(run.Prefix + QStringLiteral("result: %1").arg(none.ResultWord()));
     int code = CliExitNoTracker;
     if (!reportPath.isEmpty()) {

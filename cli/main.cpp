@@ -40,6 +40,7 @@ const char* const Usage =
     "  --json      one JSON object per line (events: port, tracker, step, problem, result)\n"
     "  --data-folder F   the folder of the settings file (its \"ports\" section numbers the ports)\n"
     "  --help      this text; `tovrik-cli <command> --help` for one command\n"
+    "An option's value follows it or an \"=\": --port 3, --port=3.\n"
     "\n"
     "Exit codes: 0 done and verified, 1 a value differs, 2 usage error, file error or refused value,\n"
     "3 no tracker answered (or the port could not be opened), 4 the tracker stopped answering after\n"

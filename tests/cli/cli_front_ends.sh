@@ -119,13 +119,22 @@ steps = [l for l in map(json.loads, sys.argv[1].splitlines()) if l["event"] == "
 assert steps[0]["step"] == "identify" and steps[0]["text"] == "Asking the tracker who it is", steps
 assert steps[-1]["progress"] == 100, steps
 PY
-run provision "$tmp/fleet.cfg" --port 3 --report "$tmp/json.csv" --json; expect_rc 0 "provision --json"
-python3 - "$out" <<'PY' || fail "provision's JSON steps: $out"
+# ...and --provision --json prints the same objects as tovrik-cli provision --json.
+for program in cli assistant; do
+    if [ "$program" = cli ]; then run provision "$tmp/fleet.cfg" --port 3 --report "$tmp/json.csv" --json
+    else assistant --provision "$tmp/fleet.cfg" --port 3 --report "$tmp/json.csv" --json; fi
+    expect_rc 0 "$program --json"
+    python3 - "$out" "$device" <<'PY' || fail "$program's JSON lines: $out"
 import json, sys
-steps = [l for l in map(json.loads, sys.argv[1].splitlines()) if l["event"] == "step"]
+lines = [json.loads(l) for l in sys.argv[1].splitlines()]
+steps = [l for l in lines if l["event"] == "step"]
 assert steps[0]["step"] == "identify" and steps[0]["text"] == "Asking the tracker who it is", steps
 assert steps[-1]["progress"] == 100, steps
+results = [l for l in lines if l["event"] == "result"]
+assert results == [{"event": "result", "port": sys.argv[2], "result": "pass", "differences": []}], results
+assert [l["event"] for l in lines if l["event"] not in ("step", "info")] == ["port", "tracker", "result", "report"], lines
 PY
+done
 
 # --- Several ports: each line names its port once ---
 "$sim" --id 0000000082 > "$tmp/sim-82.out" 2> /dev/null &
