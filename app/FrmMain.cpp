@@ -112,6 +112,8 @@ void TFrmMain::SetCommandButtonsEnabled(bool enabled)
         if (auto* button = findChild<QWidget*>(name))
             button->setEnabled(enabled);
 }
+    if (!enabled)
+        rgbBar->SetNote(QString()); // an exchange starts: an earlier note no longer holds
 
 // ---------------------------------------------------------------------------------------------
 // Layout

@@ -1,7 +1,10 @@
 // The settings pages, the status panel and the answer dispatcher as the window wires them.
 #include "app/FrmMain.h"
 
+#include "app/SegmentProgressBar.h"
 #include "fleet/WriteVerifier.h"
+#include "i18n/ProgramTexts.h"
+#include "link/CmdQueue.h"
 #include "params/AlarmPage.h"
 #include "params/BulkOperations.h"
 #include "params/MainSettingsPage.h"
@@ -49,6 +52,11 @@ void TFrmMain::BuildSettingsPages()
     Dispatcher = std::make_shared<TResponseDispatcher>(targets);
     // The pages' Writes take their controls into the window's settings model.
     TSettingsView(*MainSettings, *AlarmSetting, *gbTmpHotSpot).Attach(Settings);
+
+    // What ends an exchange or stops a Write without a box is said in the progress bar's place,
+    // until the next exchange starts.
+    connect(MainSettings, &TMainSettingsPage::WriteStopped, rgbBar, &TSegmentProgressBar::SetNote);
+    connect(&Queue(), &TCmdQueue::TimedOut, rgbBar, [this] { rgbBar->SetNote(TranslateText("status_no_answer")); });
 }
 
 void TFrmMain::ResetStatusPanel()

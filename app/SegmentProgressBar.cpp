@@ -47,6 +47,18 @@ QString TSegmentProgressBar::Text() const
     return QStringLiteral("%1 / %2").arg(unsigned(ShownComplete())).arg(unsigned(FTotal));
 }
 
+void TSegmentProgressBar::SetNote(const QString& note)
+{
+    if (note == FNote)
+        return;
+    FNote = note;
+    setToolTip(note);
+    setAccessibleDescription(note);
+    update();
+    QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
 int TSegmentProgressBar::Percent() const
 {
     if (FTotal <= 0)
@@ -65,4 +77,6 @@ void TSegmentProgressBar::paintEvent(QPaintEvent*)
     p.drawRect(r);
     p.setPen(palette().text().color());
     p.drawText(r, Qt::AlignCenter, Text());
+    if (!FNote.isEmpty())
+        p.drawText(r.adjusted(6, 0, -6, 0), Qt::AlignLeft | Qt::AlignVCenter, FNote);
 }

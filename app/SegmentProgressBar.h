@@ -17,6 +17,10 @@ public:
     int ShownComplete() const;
     QString Text() const;
     int Percent() const;
+    // A short word beside the count (why the last exchange or Write ended as it did); empty
+    // for none. Also the bar's tooltip and accessible description.
+    void SetNote(const QString& note);
+    QString Note() const { return FNote; }
 
 signals:
     // After every change of the text shown (also told to the accessibility clients).
@@ -30,4 +34,5 @@ private:
 
     int FTotal = 1;
     int FComplete = 0;
+    QString FNote;
 };

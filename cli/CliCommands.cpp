@@ -119,6 +119,21 @@ int OpenAndReadAll(TTrackerSession& session, const TCliOptions& options, const T
         out.Problem(QStringLiteral("the tracker on %1 stopped answering %2").arg(session.Device(), session.LastError()));
         return CliExitFailed;
     }
+    // The pages show an answer's text as it came; a file of settings that hold no number where
+    // one belongs would be refused by the next write, so the read is no success.
+    QStringList named;
+    for (const QString& key : session.Settings().NotNumbers(TTrackerSettings::ReadAllKeys())) {
+        const TSettingDef& def = *FindSettingDef(key);
+        named << QStringLiteral("%1 (P%2: \"%3\")")
+                     .arg(SettingName(def))
+                     .arg(def.CmdNo, 2, 10, QLatin1Char('0'))
+                     .arg(session.Settings().Value(key));
+    }
+    if (!named.isEmpty()) {
+        out.Problem(QStringLiteral("the tracker on %1 answered no number for %2")
+                        .arg(session.Device(), named.join(QStringLiteral(", "))));
+        return CliExitFailed;
+    }
     return CliExitPassed;
 }
 

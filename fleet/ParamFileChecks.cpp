@@ -4,27 +4,15 @@
 #include "core/Numbers.h"
 #include "params/AppParamsConfig.h"
 #include "params/ParamChecks.h"
+#include "params/TrackerSettings.h"
 
 #include <QFileInfo>
+#include <limits>
 
 namespace {
 
 // Every key Save writes, and so every key Write All takes a value from.
-const QStringList& WrittenKeys()
-{
-    static const QStringList keys{
-        "BasicInfo_AnotherName", "BasicInfo_LowBattery", "BasicInfo_TimeDiff", "BasicInfo_GSensorParams",
-        "AuthNumber_VIP1",       "AuthNumber_VIP2",      "AuthNumber_VIP3",    "AuthNumber_VIP4",
-        "AuthNumber_VIP5",       "GPRS_IPAdd",           "GPRS_Port",          "GPRS_APN",
-        "GPRS_User",             "GPRS_Pass",            "DataUpLoad_Normal",  "DataUpLoad_Moving",
-        "DataUpLoad_Mode",       ParamsKeys::KeepAliveOn, ParamsKeys::KeepAliveSeconds, "Alarm_Params",
-    };
-    return keys;
-}
-
-// The time zones of the world lie between UTC-12 and UTC+14.
-constexpr int32_t TimeDiffMin = -720;
-constexpr int32_t TimeDiffMax = 840;
+const QStringList& WrittenKeys() { return TAppParamsConfig::FieldKeys(); }
 
 } // namespace
 
@@ -43,7 +31,7 @@ TParamFileCheck CheckParamFileForRun(const QString& path, bool requireEveryKey)
     };
 
     QStringList known = WrittenKeys();
-    known << QString::fromLatin1(ParamsKeys::FenceFile);
+    known << QString::fromLatin1(ParamsKeys::FenceFile) << QString::fromLatin1(ParamsKeys::UploadInterval);
     for (const QString& key : ini.SectionKeys(section))
         if (!known.contains(key, Qt::CaseInsensitive))
             check.Warnings << QStringLiteral("%1: unknown key %2 in section \"%3\" is ignored").arg(path, key, section);
@@ -76,18 +64,36 @@ TParamFileCheck CheckParamFileForRun(const QString& path, bool requireEveryKey)
         if (!TryStrToInt(TrimText(value(key)), n) || n < low || n > high)
             refuse(key, QStringLiteral("is \"%1\", not a whole number from %2 to %3").arg(value(key)).arg(low).arg(high));
     };
-    integerIn(QStringLiteral("GPRS_Port"), 1, 65535);
+    // The values a file holds in the form the pages show them: checked as a Write checks them,
+    // by the settings model's field table.
+    for (const TSettingDef& def : SettingDefs()) {
+        const QString key = QString::fromLatin1(def.FileKey);
+        if (key.isEmpty() || def.Type == TSettingType::Choice || def.CmdNo == 18 || !ini.ValueExists(section, key))
+            continue;
+        const QString v = value(key);
+        switch (CheckSettingValue(def, v)) {
+        case TValueFault::None: break;
+        case TValueFault::NotPhone:
+            refuse(key, QStringLiteral("is \"%1\": VIP number %2 is error.").arg(v).arg(def.Entry));
+            break;
+        case TValueFault::Empty:
+            if (def.Type != TSettingType::Integer) {
+                refuse(key, QStringLiteral("is empty"));
+                break;
+            }
+            [[fallthrough]];
+        default:
+            if (def.Min == std::numeric_limits<int32_t>::min() && def.Max == std::numeric_limits<int32_t>::max())
+                refuse(key, QStringLiteral("is \"%1\", not a whole number").arg(v));
+            else
+                refuse(key, QStringLiteral("is \"%1\", not a whole number from %2 to %3").arg(v).arg(def.Min).arg(def.Max));
+            break;
+        }
+    }
     integerIn(QStringLiteral("DataUpLoad_Mode"), 1, 2);
     integerIn(QString::fromLatin1(ParamsKeys::KeepAliveSeconds), 30, 7200);
-    integerIn(QStringLiteral("BasicInfo_TimeDiff"), TimeDiffMin, TimeDiffMax);
-    integerIn(QStringLiteral("BasicInfo_LowBattery"), 10, 100);
     for (const char* flag : {"DataUpLoad_Normal", "DataUpLoad_Moving", ParamsKeys::KeepAliveOn})
         integerIn(QString::fromLatin1(flag), 0, 1);
-    for (int k = 1; k <= 5; ++k) {
-        const QString key = QStringLiteral("AuthNumber_VIP%1").arg(k);
-        if (!IsPhoneNumberText(TrimText(value(key))))
-            refuse(key, QStringLiteral("is \"%1\": VIP number %2 is error.").arg(value(key)).arg(k));
-    }
     if (ini.ValueExists(section, QStringLiteral("Alarm_Params"))) {
         const QStringList items = value(QStringLiteral("Alarm_Params")).split(QLatin1Char(','));
         bool valid = items.size() == 5;

@@ -96,7 +96,7 @@ void TProvisionJob::Compare()
     FResult.Differences = FPlan.Wanted.Differences(tracker, KeysWrittenBy(FPlan.Writes));
     for (const TGeoFence& f : FPlan.Fences) {
         const TGeoFence& back = tracker.Fences[size_t(f.FenceNo - 1)];
-        if (!SameFence(f, back))
+        if (!SameFenceValue(f, back))
             FResult.FenceDifferences << TFenceDifference{f, back};
     }
     End(FResult.Differences.isEmpty() && FResult.FenceDifferences.isEmpty() ? TProvisionOutcome::Passed

@@ -6,26 +6,6 @@
 #include "i18n/Language.h"
 #include "i18n/ProgramTexts.h"
 
-#include <cmath>
-
-namespace {
-
-// A coordinate as the tracker holds it: the text it was written as, read back.
-double AsWritten(double degrees)
-{
-    return ParseCoord(FormatCoord(degrees));
-}
-
-// One truncated minute digit plus the six-decimal rounding.
-constexpr double CornerTolerance = 0.0000025;
-
-bool SameCorner(double written, double readBack)
-{
-    return std::fabs(AsWritten(written) - readBack) <= CornerTolerance;
-}
-
-} // namespace
-
 QList<TDifferenceRow> TProvisionResult::Rows() const
 {
     QList<TDifferenceRow> rows;
@@ -70,13 +50,6 @@ QList<TGeoFence> NonEmptyFences(const QList<TGeoFence>& fences)
     return kept;
 }
 
-bool SameFence(const TGeoFence& e, const TGeoFence& a)
-{
-    return a.FenceName == e.FenceName && SameCorner(e.LTLongitude, a.LTLongitude) &&
-           SameCorner(e.LTLatitude, a.LTLatitude) && SameCorner(e.RBLongitude, a.RBLongitude) &&
-           SameCorner(e.RBLatitude, a.RBLatitude);
-}
-
 QString FenceText(const TGeoFence& f)
 {
     const auto c = [](double v) { return QString::number(v, 'g', 15); };
@@ -106,7 +79,7 @@ QString ShownSettingValue(const QString& key, const QString& value)
     if (key == QLatin1String("upload_mode"))
         return item({QStringLiteral("SMS"), QStringLiteral("TCP")});
     if (key == QLatin1String("strategy"))
-        return item({QString(), QStringLiteral("Normal uploading"), QStringLiteral("Uploading when Moving")});
+        return item({QString(), QStringLiteral("Normal Uploading"), QStringLiteral("Uploading when Moving")});
     if (key.startsWith(QLatin1String("alarm_")))
         return item({QStringLiteral("All Close"), QStringLiteral("GPRS"), QStringLiteral("SMS"), QStringLiteral("All Open")});
     return value;

@@ -52,9 +52,6 @@ struct TProvisionResult {
 // The fences of a list that hold a corner or a name.
 QList<TGeoFence> NonEmptyFences(const QList<TGeoFence>& fences);
 
-// The same fence as the tracker holds it: the same name, and each corner the same as its
-// coordinate text reads back.
-bool SameFence(const TGeoFence& written, const TGeoFence& readBack);
 // "Name (lon, lat) (lon, lat)", for a row.
 QString FenceText(const TGeoFence& fence);
 // A fence as its write carries it: "7,11356.7370,2255.0753,11400.0000,2230.0000,Depot".

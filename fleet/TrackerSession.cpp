@@ -135,6 +135,13 @@ void TTrackerSession::DispatchResponse(const QByteArray& payload)
 {
     if (payload.isEmpty())
         return;
-    FSettings.ApplyAnswer(payload); // raises for an answer it cannot apply: the time-out ends it
+    try {
+        FSettings.ApplyAnswer(payload);
+    } catch (const EAppError& e) {
+        // Dropped, as the window drops it: the time-out ends the exchange; the answer, with its
+        // tag, tells what ended it.
+        FLastError = QStringLiteral("the answer %1 was dropped (%2)").arg(QString::fromLocal8Bit(payload), e.Message());
+        throw;
+    }
     FQueue->AdvanceCmdQueue();
 }

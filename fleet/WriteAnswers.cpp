@@ -1,20 +1,11 @@
 #include "fleet/WriteAnswers.h"
 
+#include "core/AppError.h"
 #include "core/Numbers.h"
 #include "geo/FenceCommands.h"
 #include "i18n/ProgramTexts.h"
 #include "params/TrackerSettings.h"
 
-#include <QLocale>
-
-bool SameWireValue(const QString& a, const QString& b)
-{
-    int32_t x = 0;
-    int32_t y = 0;
-    if (TryStrToInt(TrimText(a), x) && TryStrToInt(TrimText(b), y))
-        return x == y;
-    return a == b;
-}
 
 namespace {
 
@@ -24,34 +15,21 @@ QList<QByteArray> WrittenValues(const TCmdItem& write)
     return write.ParamText.isEmpty() ? QList<QByteArray>() : write.ParamText.mid(1).split(',');
 }
 
-bool SameValue(const QByteArray& written, const QByteArray& answered)
-{
-    const QString a = QString::fromLocal8Bit(written);
-    const QString b = QString::fromLocal8Bit(answered);
-    if (SameWireValue(a, b))
-        return true;
-    // Coordinates and other decimals: the tracker may keep "5231.2" for "5231.2000".
-    bool okA = false;
-    bool okB = false;
-    const double x = QLocale::c().toDouble(a, &okA);
-    const double y = QLocale::c().toDouble(b, &okB);
-    return okA && okB && x == y;
-}
-
 QString Joined(const QList<QByteArray>& values)
 {
     QByteArrayList list(values.begin(), values.end());
     return QString::fromLocal8Bit(list.join(','));
 }
 
-// The names of the settings the write of the command (and entry) carries, in its order.
-QList<QString> NamesOf(int32_t cmdNo, int32_t entry)
+// Applies answer fields to a model of their own; false when the model cannot take them.
+bool Apply(TTrackerSettings& model, const TResponseFields& fields, QStringList& applied)
 {
-    QList<QString> names;
-    for (const TSettingDef& d : SettingDefs())
-        if (d.CmdNo == cmdNo && (d.Entry == 0 || d.Entry == entry))
-            names << SettingName(d);
-    return names;
+    QByteArrayList list(fields.begin(), fields.end());
+    try {
+        return model.ApplyAnswer("(" + list.join(',') + ")", &applied);
+    } catch (const EAppError&) {
+        return false;
+    }
 }
 
 } // namespace
@@ -62,42 +40,46 @@ QList<TFieldDifference> WriteAnswerDifferences(const TCmdItem& write, const TRes
     const QList<QByteArray> answered = answer.size() > 2 ? answer.mid(2) : QList<QByteArray>();
     const bool hasEntry = write.CmdNo == GeoFenceCmdNo || write.CmdNo == 11;
     const int32_t entry = hasEntry && !written.isEmpty() ? StrToIntDef(QString::fromLatin1(written[0]), 0) : 0;
+    const QStringList keys = TTrackerSettings::KeysOf(write.CmdNo, entry);
 
     QString wholeName;
-    QList<QString> names;
-    if (write.CmdNo == GeoFenceCmdNo) {
+    if (write.CmdNo == GeoFenceCmdNo)
         wholeName = TranslateText("verify_fence").arg(entry);
-    } else {
-        names = NamesOf(write.CmdNo, entry);
-        wholeName = names.isEmpty() ? QStringLiteral("P%1").arg(write.CmdNo, 2, 10, QLatin1Char('0')) : names.first();
-    }
-
+    else if (!keys.isEmpty())
+        wholeName = SettingName(*FindSettingDef(keys.first()));
+    else
+        wholeName = QStringLiteral("P%1").arg(write.CmdNo, 2, 10, QLatin1Char('0'));
     const auto whole = [&](int from) {
         return QList<TFieldDifference>{TFieldDifference{wholeName, Joined(written.mid(from)), Joined(answered.mid(from))}};
     };
-    // An answer of another shape, or for another entry, differs as a whole.
-    if (answered.size() != written.size())
+
+    // What was written, read as the tracker's answer to it, and what the tracker answered, each
+    // into a model of its own: the two compare as values, in the model's form.
+    TResponseFields sentFields{answer.value(0), QByteArrayLiteral("P") + QByteArray::number(write.CmdNo).rightJustified(2, '0')};
+    sentFields += written;
+    TTrackerSettings sent;
+    TTrackerSettings held;
+    QStringList sentKeys;
+    QStringList heldKeys;
+    const bool sentApplies = Apply(sent, sentFields, sentKeys);
+    // An answer of another shape, one the model cannot take, or one for another entry differs
+    // as a whole.
+    const bool sameEntry = !hasEntry || (!answered.isEmpty() && StrToIntDef(QString::fromLatin1(answered[0]), -1) == entry);
+    if (answered.size() != written.size() || !sameEntry || !Apply(held, answer, heldKeys))
         return whole(0);
-    if (hasEntry && !SameValue(written[0], answered[0]))
-        return whole(0);
-    const int first = hasEntry ? 1 : 0;
-    if (write.CmdNo == GeoFenceCmdNo) {
-        for (int i = first; i < written.size(); ++i)
-            if (!SameValue(written[i], answered[i]))
-                return whole(first);
-        return {};
-    }
+    if (!sentApplies) // a write no model takes: its texts are all there is to compare
+        return Joined(written) == Joined(answered) ? QList<TFieldDifference>() : whole(0);
+    if (write.CmdNo == GeoFenceCmdNo)
+        return SameFenceValue(sent.Fences[size_t(entry - 1)], held.Fences[size_t(entry - 1)]) ? QList<TFieldDifference>()
+                                                                                              : whole(1);
+    for (const QString& key : keys)
+        if (!heldKeys.contains(key))
+            return whole(0);
     QList<TFieldDifference> differences;
-    for (int i = first; i < written.size(); ++i) {
-        if (SameValue(written[i], answered[i]))
-            continue;
-        const int n = i - first;
-        const QString name = n < names.size() ? names[n] : wholeName;
-        differences << TFieldDifference{name, QString::fromLocal8Bit(written[i]), QString::fromLocal8Bit(answered[i])};
-    }
+    for (const TSettingDifference& d : sent.Differences(held, keys))
+        differences << TFieldDifference{SettingName(*FindSettingDef(d.Key)), d.Expected, d.Actual};
     return differences;
 }
-
 QString AnswerDifferenceLines(const QList<TFieldDifference>& differences)
 {
     QStringList lines;

@@ -13,18 +13,15 @@ struct TFieldDifference {
     QString Actual;    // answered, or read from the tracker
 };
 
-// Two values in the form their command carries them name the same value: integers by their
-// number ("0300" is 300), anything else as text.
-bool SameWireValue(const QString& a, const QString& b);
-
 // The tracker answers a write with the same fields as a read of that command, so its answer
 // tells what it now holds: the values after the tag, in the order the write's parameter text
 // carried them. Comparing the two verifies a write without sending anything more.
 //
 // The settings are named as the settings model's field table names them (SettingName, in the
 // current language); a fence write is named by its number, a command no setting of the table
-// carries by its number. Values are compared in the command's own form: integers by their
-// number, other numbers by their value, texts as they stand. A write whose entry (the fence or
+// carries by its number. The write and the answer are each applied to a settings model and
+// compared as the model compares values (an empty authorization number is "0", integers by
+// their number, corners by their coordinate text). A write whose entry (the fence or
 // authorization number) comes back as another entry differs as a whole.
 QList<TFieldDifference> WriteAnswerDifferences(const TCmdItem& write, const TResponseFields& answer);
 

@@ -16,6 +16,13 @@ constexpr TProgramText Texts[] = {
     {"refuse_unsendable", "The value of \"%1\" holds a character that cannot be sent to the tracker."},
     {"refuse_latitude_range", "%1 must be a latitude from -90 to 90, not %2."},
     {"refuse_longitude_range", "%1 must be a longitude from -180 to 180, not %2."},
+    {"refuse_range", "%1 must be a whole number from %2 to %3."},
+    {"refuse_empty", "%1 must not be empty."},
+    {"refuse_no_choice", "Choose a value for %1."},
+    {"refuse_not_params", "\"%1\" is no parameter file: it has no section \"Para\" with the keys of a parameter set. Nothing was loaded."},
+    // The window's status line: what ended an exchange or stopped a Write without a box.
+    {"status_no_answer", "No answer from the tracker."},
+    {"status_write_stopped", "Nothing was written: %1 is not a whole number."},
     // Parameter files.
     {"params_saved", "Parameters saved to"},
     {"params_loaded", "Parameters loaded from"},

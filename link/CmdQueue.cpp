@@ -218,6 +218,8 @@ void TCmdQueue::AbortCmdQueue()
 void TCmdQueue::tmOverTimeTimer()
 {
     ++FOverTimeTicks;
-    if (FOverTimeTicks >= 3)
+    if (FOverTimeTicks >= 3) {
         SetBusy(false);
+        emit TimedOut();
+    }
 }

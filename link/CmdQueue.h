@@ -75,6 +75,8 @@ public:
     int32_t OverTimeTicks() const { return FOverTimeTicks; }
     int32_t ProgressCounter() const { return FProgressCounter; }
     uint8_t LastRWFlag() const { return FLastRWFlag; }
+    // Whether a frame written now goes out (WriteToPort with the line closed sends nothing).
+    bool IsChannelOpen() const { return FChannel.IsOpen(); }
     bool IsBusy() const { return FTimer.isActive(); }
     QTimer& tmOverTime() { return FTimer; }
     // True once the head item has gone out; an answer cannot retire an unsent item.
@@ -87,6 +89,10 @@ public:
     // the pause is a timer and AdvanceCmdQueue returns at once, so that several queues in one
     // thread never run inside each other.
     void SetWithoutNestedLoops(bool on) { FPauseByTimer = on; }
+
+signals:
+    // The third tick without an answer ended the exchange.
+    void TimedOut();
 
 private:
     ICmdQueueHost& FHost;

@@ -50,6 +50,8 @@ void TAppParamsConfig::WriteTo(TIniText& ini) const
     flag(ParamsKeys::KeepAliveOn, KeepAliveOn);
     number(ParamsKeys::KeepAliveSeconds, KeepAliveSeconds);
     text("Alarm_Params", AlarmParams);
+    if (!UploadInterval.isEmpty())
+        text(ParamsKeys::UploadInterval, UploadInterval);
     if (!FenceFile.isEmpty())
         text(ParamsKeys::FenceFile, FenceFile);
 }
@@ -77,8 +79,29 @@ TAppParamsConfig TAppParamsConfig::ReadFrom(const TIniText& ini)
     c.KeepAliveOn = ReadBool(ini, ParamsKeys::KeepAliveOn, false);
     c.KeepAliveSeconds = ReadInt(ini, ParamsKeys::KeepAliveSeconds, 300);
     c.AlarmParams = text("Alarm_Params", QStringLiteral("0,0,0,0,0"));
+    c.UploadInterval = text(ParamsKeys::UploadInterval);
     c.FenceFile = text(ParamsKeys::FenceFile);
     return c;
+}
+
+const QStringList& TAppParamsConfig::FieldKeys()
+{
+    static const QStringList keys{
+        "BasicInfo_AnotherName", "BasicInfo_LowBattery", "BasicInfo_TimeDiff", "BasicInfo_GSensorParams",
+        "AuthNumber_VIP1",       "AuthNumber_VIP2",      "AuthNumber_VIP3",    "AuthNumber_VIP4",
+        "AuthNumber_VIP5",       "GPRS_IPAdd",           "GPRS_Port",          "GPRS_APN",
+        "GPRS_User",             "GPRS_Pass",            "DataUpLoad_Normal",  "DataUpLoad_Moving",
+        "DataUpLoad_Mode",       ParamsKeys::KeepAliveOn, ParamsKeys::KeepAliveSeconds, "Alarm_Params",
+    };
+    return keys;
+}
+
+bool TAppParamsConfig::IsParameterFile(const TIniText& ini)
+{
+    for (const QString& key : FieldKeys() + QStringList{Key(ParamsKeys::UploadInterval)})
+        if (ini.ValueExists(Section, key))
+            return true;
+    return false;
 }
 
 QString ResolveFenceFile(const QString& paramsPath, const QString& fenceFile)

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 class TIniText;
 
 // One parameter set as a ".cfg" file holds it: the values of the Main Settings and Alarm
-// Setting pages (not the upload interval, not the hot-spot radius).
+// Setting pages (not the hot-spot radius).
 struct TAppParamsConfig {
     QString Alias;
     QString LowBattery;
@@ -24,6 +25,9 @@ struct TAppParamsConfig {
     bool KeepAliveOn = false;
     int32_t KeepAliveSeconds = 300;
     QString AlarmParams = QStringLiteral("0,0,0,0,0");
+    // The upload interval, written after the twenty fields; empty when a file (an older one)
+    // holds none: the interval on the pages then stays as it is.
+    QString UploadInterval;
     // The fence file that travels with this set, as the file names it: empty for none, else a
     // path absolute or relative to the parameter file's folder. Not shown on any page.
     QString FenceFile;
@@ -34,6 +38,11 @@ struct TAppParamsConfig {
     void WriteTo(TIniText& ini) const;
     // Each missing key gives its default; booleans are true for any integer other than 0.
     static TAppParamsConfig ReadFrom(const TIniText& ini);
+    // The section holds at least one key of a parameter set: a file that holds none (no
+    // section "Para", or a text file named ".cfg") is no parameter file.
+    static bool IsParameterFile(const TIniText& ini);
+    // The keys of the twenty fields, in their order.
+    static const QStringList& FieldKeys();
 };
 
 namespace ParamsKeys {
@@ -43,6 +52,7 @@ constexpr const char* KeepAliveOn = "DataUpLoad_KeepAlive";
 constexpr const char* KeepAliveSeconds = "DataUpLoad_KeepAliveTime";
 // Beyond the twenty fields, read with an empty default: older files name no fence file.
 constexpr const char* FenceFile = "Geo_FenceFile";
+constexpr const char* UploadInterval = "DataUpLoad_Interval";
 } // namespace ParamsKeys
 
 // The fence file a parameter file names, as a path to open: empty when it names none; a relative

@@ -49,7 +49,8 @@ void TBulkOperations::btnWriteAllClick()
     FMain.QueueWrite(5);
     int32_t interval = 0;
     if (!FMain.TryUploadInterval(interval)) {
-        // The writes queued so far must not go out with a later, unrelated request.
+        // No box (the status line says why); the writes queued so far must not go out with a
+        // later, unrelated request.
         FQueue.ClearCmdQueue();
         return;
     }
@@ -61,6 +62,9 @@ void TBulkOperations::btnWriteAllClick()
     FMain.QueueWrite(18);
     FAlarm.QueueAlarmWrite();
     FMain.QueueWrite(31);
+    // Then every value against its setting's range: one box, and nothing goes out.
+    if (!FMain.CheckValues(TMainSettingsPage::Keys()))
+        return;
     FQueue.StartUserCmdQueue();
 }
 

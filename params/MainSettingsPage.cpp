@@ -440,9 +440,29 @@ bool TMainSettingsPage::CheckAuthNumbersText()
     return true;
 }
 
-bool TMainSettingsPage::TryUploadInterval(int32_t& interval) const
+bool TMainSettingsPage::TryUploadInterval(int32_t& interval)
 {
-    return FSettings->TryUploadInterval(interval);
+    if (FSettings->TryUploadInterval(interval))
+        return true;
+    emit WriteStopped(
+        TranslateText("status_write_stopped").arg(SettingName(*FindSettingDef(QStringLiteral("upload_interval")))));
+    return false;
+}
+
+bool TMainSettingsPage::CheckValues(const QStringList& keys)
+{
+    for (const QString& key : keys) {
+        const TSettingDef* def = FindSettingDef(key);
+        if (!def || def->Type == TSettingType::Phone)
+            continue;
+        const TValueFault fault = CheckSettingValue(*def, FSettings->Value(key));
+        if (fault == TValueFault::None)
+            continue;
+        FQueue.ClearCmdQueue();
+        Dialogs::ShowMessage(Translate(QStringLiteral("Error")), SettingRefusalText(*def, fault), TMsgIcon::Error);
+        return false;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -494,6 +514,9 @@ void TMainSettingsPage::btnCenterNumberSetClick()
     QueueWrite(10);
     QueueWrite(12);
     QueueWrite(31);
+    if (!CheckValues({QStringLiteral("alias"), QStringLiteral("low_battery"), QStringLiteral("time_difference"),
+                      QStringLiteral("gsensor")}))
+        return;
     FQueue.StartUserCmdQueue();
 }
 
@@ -511,6 +534,8 @@ void TMainSettingsPage::btnGprsSetClick()
     if (!CheckGprsText())
         return;
     QueueWrite(5);
+    if (!CheckValues(TTrackerSettings::KeysOf(5)))
+        return;
     FQueue.StartUserCmdQueue();
 }
 
@@ -528,11 +553,14 @@ void TMainSettingsPage::btnWorkModeSetClick()
     Take({QStringLiteral("upload_interval"), QStringLiteral("upload_mode"), QStringLiteral("strategy")});
     int32_t interval = 0;
     if (!TryUploadInterval(interval))
-        return; // silently: the list offers valid values, a typed non-number is simply not sent
+        return; // no box: the list offers valid values; the status line says why nothing went
     QueueWrite(4);
     QueueWrite(7);
     Take({QStringLiteral("keep_alive")});
     QueueWrite(18);
+    if (!CheckValues({QStringLiteral("upload_interval"), QStringLiteral("upload_mode"), QStringLiteral("strategy"),
+                      QStringLiteral("keep_alive")}))
+        return;
     FQueue.StartUserCmdQueue();
 }
 

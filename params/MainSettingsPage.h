@@ -83,8 +83,12 @@ public:
     bool CheckBasicInfoText();
     bool CheckGprsText();
     bool CheckAuthNumbersText();
-    // The trimmed interval read as an integer.
-    bool TryUploadInterval(int32_t& interval) const;
+    // The trimmed interval read as an integer; when it is none, says so (WriteStopped).
+    bool TryUploadInterval(int32_t& interval);
+    // After the checks above: refuses, with one box naming the first field and what it may
+    // hold, any of the given values outside its setting's type and range (the field table),
+    // and clears the queue. Authorization numbers are left to their own check.
+    bool CheckValues(const QStringList& keys);
 
     // The write requests of the values in the page's model, one command each, as the Write
     // buttons and Write All queue them.
@@ -158,6 +162,11 @@ public:
     QLineEdit* edtVIP_5;
     QPushButton* btnVipCfgRead;
     QPushButton* btnVipCfgSet;
+
+signals:
+    // A Write stopped without a box (an interval that is no whole number): what the window's
+    // status line says.
+    void WriteStopped(const QString& reason);
 
 private:
     QGroupBox* BuildBasicInfo();

@@ -3,12 +3,14 @@
 #include "core/AppError.h"
 #include "core/IniText.h"
 #include "core/Numbers.h"
+#include "i18n/ProgramTexts.h"
 #include "params/AlarmPage.h"
 #include "params/MainSettingsPage.h"
 #include "params/RadioGroup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -60,6 +62,7 @@ TAppParamsConfig TParamsFile::FromPages() const
     c.AlarmParams = QString::fromLatin1(FAlarm.AlarmText());
     if (c.AlarmParams.startsWith(QLatin1Char(',')))
         c.AlarmParams.remove(0, 1);
+    c.UploadInterval = TrimText(FMain.CBox_UploadingInterval->currentText());
     return c;
 }
 
@@ -81,6 +84,9 @@ void TParamsFile::ToPages(const TAppParamsConfig& c)
     // Setting the mode from a file does not rebuild the interval list.
     const int mode = c.UploadMode - 1;
     FMain.cbUpLoadMode->setCurrentIndex(mode >= 0 && mode < FMain.cbUpLoadMode->count() ? mode : -1);
+    // After the strategy, whose handler rebuilt the list; a file without the interval leaves it.
+    if (!c.UploadInterval.isEmpty())
+        FMain.CBox_UploadingInterval->setEditText(c.UploadInterval);
     FMain.RCox_KeepAlive->setChecked(c.KeepAliveOn);
     FMain.RzSpinEdit_KeepAlive->setValue(qBound(TMainSettingsPage::KeepAliveMinimum, c.KeepAliveSeconds,
                                                 TMainSettingsPage::KeepAliveMaximum));
@@ -115,6 +121,9 @@ void TParamsFile::LoadParamsFile(const QString& path)
     QString reason;
     if (!ini.LoadFile(path, &reason))
         throw EAppError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason));
+    // A file with none of the keys would blank the pages: it is refused, and nothing changes.
+    if (!TAppParamsConfig::IsParameterFile(ini))
+        throw EAppError(TranslateText("refuse_not_params").arg(QDir::toNativeSeparators(path)));
     FConfig = TAppParamsConfig::ReadFrom(ini);
     ToPages(FConfig);
 }

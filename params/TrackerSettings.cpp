@@ -9,6 +9,7 @@
 #include "params/ParamChecks.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -20,33 +21,48 @@ constexpr int32_t KeepAliveMin = 30;      // the spin edit's range
 constexpr int32_t KeepAliveMax = 7200;
 constexpr int32_t KeepAliveOffValue = 300; // shown while keep-alive is off
 
+constexpr int32_t IntMin = std::numeric_limits<int32_t>::min();
+constexpr int32_t IntMax = std::numeric_limits<int32_t>::max();
+// The time zones of the world lie between UTC-12 and UTC+14.
+constexpr int32_t TimeDiffMin = -720;
+constexpr int32_t TimeDiffMax = 840;
+
 QList<TSettingDef> MakeDefs()
 {
+    using T = TSettingType;
+    // key, command, entry, answer field, file key, caption number, caption,
+    // type, default, range, required
     return {
-        {"alias", 17, 0, 2, "BasicInfo_AnotherName", 13, "Another Name:"},
-        {"low_battery", 10, 0, 2, "BasicInfo_LowBattery", 21, "Low Battery:"},
-        {"time_difference", 12, 0, 2, "BasicInfo_TimeDiff", 22, "Time difference:"},
-        {"gprs_ip", 5, 0, 2, "GPRS_IPAdd", 27, "IP address:"},
-        {"gprs_port", 5, 0, 3, "GPRS_Port", 28, "Port:"},
-        {"gprs_apn", 5, 0, 4, "GPRS_APN", 29, "APN:"},
-        {"gprs_user", 5, 0, 5, "GPRS_User", 30, "APN User:"},
-        {"gprs_password", 5, 0, 6, "GPRS_Pass", 31, "APN Pass:"},
-        {"upload_interval", 4, 0, 2, "", 47, "Interval:"},
-        {"upload_mode", 4, 0, 3, "DataUpLoad_Mode", 46, "Mode"},
-        {"strategy", 7, 0, 2, "DataUpLoad_Moving", 41, "Data Uploading"},
-        {"keep_alive", 18, 0, 2, ParamsKeys::KeepAliveSeconds, 43, "Keep alive"},
-        {"auth_1", 11, 1, 3, "AuthNumber_VIP1", 49, "VIP && Center Number 1:"},
-        {"auth_2", 11, 2, 3, "AuthNumber_VIP2", 50, "VIP Number 2:"},
-        {"auth_3", 11, 3, 3, "AuthNumber_VIP3", 51, "VIP Number 3:"},
-        {"auth_4", 11, 4, 3, "AuthNumber_VIP4", 52, "VIP Number 4:"},
-        {"auth_5", 11, 5, 3, "AuthNumber_VIP5", 53, "VIP Number 5:"},
-        {"alarm_1", 22, 0, 2, "Alarm_Params", 32, "In GeoFence"},
-        {"alarm_2", 22, 0, 3, "Alarm_Params", 33, "Out GeoFence"},
-        {"alarm_3", 22, 0, 4, "Alarm_Params", 34, "Self Hot Spot"},
-        {"alarm_4", 22, 0, 5, "Alarm_Params", 35, "Low Battery"},
-        {"alarm_5", 22, 0, 6, "Alarm_Params", 36, "SOS"},
-        {"gsensor", 31, 0, 2, "BasicInfo_GSensorParams", 101, "G-sensor parameter:"},
-        {"radius", 9, 0, 2, "", 55, "Radius(meter):"},
+        {"alias", 17, 0, 2, "BasicInfo_AnotherName", 13, "Another Name:", T::Text, "", 0, 0, false},
+        {"low_battery", 10, 0, 2, "BasicInfo_LowBattery", 21, "Low Battery:", T::Integer, "20", 10, 100, true},
+        {"time_difference", 12, 0, 2, "BasicInfo_TimeDiff", 22, "Time difference:", T::Integer, "-60", TimeDiffMin,
+         TimeDiffMax, true},
+        {"gprs_ip", 5, 0, 2, "GPRS_IPAdd", 27, "IP address:", T::Text, "0.0.0.0", 0, 0, true},
+        {"gprs_port", 5, 0, 3, "GPRS_Port", 28, "Port:", T::Integer, "8888", 1, 65535, true},
+        {"gprs_apn", 5, 0, 4, "GPRS_APN", 29, "APN:", T::Text, "CMNET", 0, 0, false},
+        {"gprs_user", 5, 0, 5, "GPRS_User", 30, "APN User:", T::Text, "", 0, 0, false},
+        {"gprs_password", 5, 0, 6, "GPRS_Pass", 31, "APN Pass:", T::Text, "", 0, 0, false},
+        // Any whole number: the list only offers the usual ones.
+        {"upload_interval", 4, 0, 2, ParamsKeys::UploadInterval, 47, "Interval:", T::Integer, "150", IntMin, IntMax,
+         true},
+        {"upload_mode", 4, 0, 3, "DataUpLoad_Mode", 46, "Mode", T::Choice, "0", 0, UploadModeCount - 1, true},
+        {"strategy", 7, 0, 2, "DataUpLoad_Moving", 41, "Data Uploading", T::Choice, "1", 1, 2, true},
+        // 0 is off; on, the spin edit holds the period.
+        {"keep_alive", 18, 0, 2, ParamsKeys::KeepAliveSeconds, 43, "Keep alive", T::Integer, "0", 0, KeepAliveMax,
+         true},
+        {"auth_1", 11, 1, 3, "AuthNumber_VIP1", 49, "VIP && Center Number 1:", T::Phone, "0", 0, 0, false},
+        {"auth_2", 11, 2, 3, "AuthNumber_VIP2", 50, "VIP Number 2:", T::Phone, "0", 0, 0, false},
+        {"auth_3", 11, 3, 3, "AuthNumber_VIP3", 51, "VIP Number 3:", T::Phone, "0", 0, 0, false},
+        {"auth_4", 11, 4, 3, "AuthNumber_VIP4", 52, "VIP Number 4:", T::Phone, "0", 0, 0, false},
+        {"auth_5", 11, 5, 3, "AuthNumber_VIP5", 53, "VIP Number 5:", T::Phone, "0", 0, 0, false},
+        {"alarm_1", 22, 0, 2, "Alarm_Params", 32, "In GeoFence", T::Choice, "0", 0, AlarmItemCount - 1, true},
+        {"alarm_2", 22, 0, 3, "Alarm_Params", 33, "Out GeoFence", T::Choice, "0", 0, AlarmItemCount - 1, true},
+        {"alarm_3", 22, 0, 4, "Alarm_Params", 34, "Self Hot Spot", T::Choice, "0", 0, AlarmItemCount - 1, true},
+        {"alarm_4", 22, 0, 5, "Alarm_Params", 35, "Low Battery", T::Choice, "0", 0, AlarmItemCount - 1, true},
+        {"alarm_5", 22, 0, 6, "Alarm_Params", 36, "SOS", T::Choice, "0", 0, AlarmItemCount - 1, true},
+        {"gsensor", 31, 0, 2, "BasicInfo_GSensorParams", 101, "G-sensor parameter:", T::Integer, "630", IntMin, IntMax,
+         true},
+        {"radius", 9, 0, 2, "", 55, "Radius(meter):", T::Integer, "300", IntMin, IntMax, true},
     };
 }
 
@@ -54,8 +70,8 @@ QString Key(const char* name) { return QString::fromLatin1(name); }
 QString AuthKey(int k) { return QStringLiteral("auth_%1").arg(k); }
 QString AlarmKey(int p) { return QStringLiteral("alarm_%1").arg(p); }
 
-// A value as its write carries it: trimmed, an integer as its number, an empty authorization
-// number as "0".
+// A value in the form its write carries it: trimmed, an integer as its number, an empty
+// authorization number as "0".
 QString WireForm(const QString& key, const QString& text)
 {
     const QString trimmed = TrimText(text);
@@ -66,6 +82,8 @@ QString WireForm(const QString& key, const QString& text)
         return QStringLiteral("0");
     return trimmed;
 }
+
+QByteArray CoordForm(double degrees) { return FormatCoord(degrees); }
 
 QString Field(const TResponseFields& fields, int index)
 {
@@ -91,6 +109,58 @@ QString SettingName(const TSettingDef& def)
     return name;
 }
 
+TValueFault CheckSettingValue(const TSettingDef& def, const QString& value)
+{
+    const QString v = TrimText(value);
+    if (v.isEmpty())
+        return def.Required ? (def.Type == TSettingType::Choice ? TValueFault::NoChoice : TValueFault::Empty)
+                            : TValueFault::None;
+    int32_t n = 0;
+    switch (def.Type) {
+    case TSettingType::Text: return TValueFault::None;
+    case TSettingType::Phone: return IsPhoneNumberText(v) ? TValueFault::None : TValueFault::NotPhone;
+    case TSettingType::Integer:
+        if (!TryStrToInt(v, n))
+            return TValueFault::NotNumber;
+        return n < def.Min || n > def.Max ? TValueFault::OutOfRange : TValueFault::None;
+    case TSettingType::Choice:
+        return TryStrToInt(v, n) && n >= def.Min && n <= def.Max ? TValueFault::None : TValueFault::NoChoice;
+    }
+    return TValueFault::None;
+}
+
+QString SettingRefusalText(const TSettingDef& def, TValueFault fault)
+{
+    const QString name = SettingName(def);
+    switch (fault) {
+    case TValueFault::None: return QString();
+    case TValueFault::Empty: return TranslateText("refuse_empty").arg(name);
+    case TValueFault::NotNumber:
+        // Without a range to name, the plain refusal says enough.
+        if (def.Min == std::numeric_limits<int32_t>::min() && def.Max == std::numeric_limits<int32_t>::max())
+            return TranslateText("refuse_not_number").arg(name);
+        [[fallthrough]];
+    case TValueFault::OutOfRange:
+        return TranslateText("refuse_range").arg(name).arg(def.Min).arg(def.Max);
+    case TValueFault::NotPhone:
+        return Translate(QStringLiteral("VIP number %d is error.")).replace(QStringLiteral("%d"), QString::number(def.Entry));
+    case TValueFault::NoChoice: return TranslateText("refuse_no_choice").arg(name);
+    }
+    return QString();
+}
+
+bool SameSettingValue(const QString& key, const QString& a, const QString& b)
+{
+    return WireForm(key, a) == WireForm(key, b);
+}
+
+bool SameFenceValue(const TGeoFence& a, const TGeoFence& b)
+{
+    return a.FenceName == b.FenceName && CoordForm(a.LTLongitude) == CoordForm(b.LTLongitude) &&
+           CoordForm(a.LTLatitude) == CoordForm(b.LTLatitude) && CoordForm(a.RBLongitude) == CoordForm(b.RBLongitude) &&
+           CoordForm(a.RBLatitude) == CoordForm(b.RBLatitude);
+}
+
 const TSettingDef* FindSettingDef(const QString& key)
 {
     for (const TSettingDef& d : SettingDefs())
@@ -102,14 +172,8 @@ const TSettingDef* FindSettingDef(const QString& key)
 TTrackerSettings::TTrackerSettings()
 {
     // A new window's pages.
-    FValues = {{"alias", ""},           {"low_battery", "20"},  {"time_difference", "-60"}, {"gprs_ip", "0.0.0.0"},
-               {"gprs_port", "8888"},   {"gprs_apn", "CMNET"},  {"gprs_user", ""},          {"gprs_password", ""},
-               {"upload_interval", "150"}, {"upload_mode", "0"}, {"strategy", "1"},         {"keep_alive", "0"},
-               {"gsensor", "630"},      {"radius", "300"}};
-    for (int k = 1; k <= AuthCount; ++k)
-        FValues[AuthKey(k)] = QStringLiteral("0");
-    for (int p = 1; p <= AlarmCount; ++p)
-        FValues[AlarmKey(p)] = QStringLiteral("0");
+    for (const TSettingDef& d : SettingDefs())
+        FValues[Key(d.Key)] = QString::fromLatin1(d.Default);
     for (int n = 0; n < int(Fences.size()); ++n)
         Fences[n].FenceNo = n + 1;
 }
@@ -183,6 +247,14 @@ QList<TCmdItem> TTrackerSettings::WriteAllRequests() const
     w << WriteRequest(22);
     text(Key("gsensor"));
     w << WriteRequest(31);
+    // Then every value against its setting's type and range, as the window checks them.
+    for (const TSettingDef& d : SettingDefs()) {
+        if (d.CmdNo == 9 || d.Type == TSettingType::Phone)
+            continue;
+        const TValueFault fault = CheckSettingValue(d, Value(Key(d.Key)));
+        if (fault != TValueFault::None)
+            throw EAppError(SettingRefusalText(d, fault));
+    }
     for (const TCmdItem& item : w) {
         const qsizetype size = BuildCmdText(item.CmdNo, item.RWFlag, false, item.ParamText).size();
         if (size > MaxCommandTextSize) {
@@ -382,6 +454,8 @@ void TTrackerSettings::FromConfig(const TAppParamsConfig& c)
     FValues["gprs_apn"] = c.APN;
     FValues["gprs_user"] = c.APNUser;
     FValues["gprs_password"] = c.APNPassword;
+    if (!c.UploadInterval.isEmpty())
+        FValues["upload_interval"] = c.UploadInterval;
     FValues["strategy"] = c.MovingUploading ? QStringLiteral("2") : QStringLiteral("1");
     FValues["upload_mode"] = QString::number(c.UploadMode >= 1 && c.UploadMode <= 2 ? c.UploadMode - 1 : -1);
     FValues["keep_alive"] =
@@ -413,6 +487,7 @@ TAppParamsConfig TTrackerSettings::ToConfig() const
     c.APN = TrimText(Value("gprs_apn"));
     c.APNUser = TrimText(Value("gprs_user"));
     c.APNPassword = TrimText(Value("gprs_password"));
+    c.UploadInterval = TrimText(Value("upload_interval"));
     const bool moving = Value("strategy") == QLatin1String("2");
     c.NormalUploading = !moving;
     c.MovingUploading = moving;
@@ -450,13 +525,26 @@ QStringList TTrackerSettings::ReadAllKeys()
     return keys;
 }
 
+QStringList TTrackerSettings::NotNumbers(const QStringList& keys) const
+{
+    QStringList bad;
+    for (const QString& key : keys) {
+        const TSettingDef* def = FindSettingDef(key);
+        const TValueFault fault = def && def->Type == TSettingType::Integer ? CheckSettingValue(*def, Value(key))
+                                                                            : TValueFault::None;
+        if (fault == TValueFault::NotNumber)
+            bad << key;
+    }
+    return bad;
+}
+
 QList<TSettingDifference> TTrackerSettings::Differences(const TTrackerSettings& actual, const QStringList& keys) const
 {
     QList<TSettingDifference> differences;
     for (const QString& key : keys) {
         const QString a = Value(key);
         const QString b = actual.Value(key);
-        if (WireForm(key, a) != WireForm(key, b))
+        if (!SameSettingValue(key, a, b))
             differences << TSettingDifference{key, a, b};
     }
     return differences;

@@ -10,8 +10,19 @@
 #include <QString>
 #include <array>
 
-// One setting of the tracker, described once: how its command carries it and where a
-// parameter file keeps it.
+// What a setting's value may be, as its control on the pages allows it.
+enum class TSettingType {
+    Text,    // any text the line can carry
+    Integer, // a whole number from Min to Max
+    Phone,   // an authorization number: an optional "+", then digits; empty is no number
+    Choice,  // an item index from Min to Max
+};
+
+// Why a value cannot be written; None when it can.
+enum class TValueFault { None, Empty, NotNumber, OutOfRange, NotPhone, NoChoice };
+
+// One setting of the tracker, described once: how its command carries it, where a parameter
+// file keeps it, and what it may hold.
 struct TSettingDef {
     const char* Key;      // stable, lower case: "alias", "gprs_port", "auth_3", "alarm_5", ...
     int32_t CmdNo;        // the command that reads and writes it
@@ -20,7 +31,23 @@ struct TSettingDef {
     const char* FileKey;  // in section "Para" of a parameter file; empty when a file holds none
     int32_t CaptionNo;    // the catalogue text that names it on the pages
     const char* Caption;  // that text in English, as the catalogue holds it
+    TSettingType Type;
+    const char* Default;  // in the model's form, as a new window's pages show it
+    int32_t Min;          // the range of an Integer or a Choice
+    int32_t Max;
+    bool Required;        // an empty value is refused
 };
+
+// Checks a value in the model's form (trimmed) against its setting's type and range.
+TValueFault CheckSettingValue(const TSettingDef& def, const QString& value);
+// The refusal of a value that fails CheckSettingValue, naming the setting and what it may hold,
+// in the current language; empty for TValueFault::None.
+QString SettingRefusalText(const TSettingDef& def, TValueFault fault);
+// Two values of one setting name the same value: integers by their number ("0300" is 300), an
+// empty authorization number and "0" as the one empty number, anything else as trimmed text.
+bool SameSettingValue(const QString& key, const QString& a, const QString& b);
+// Two fences are the same: the same name, and each corner the same coordinate text.
+bool SameFenceValue(const TGeoFence& a, const TGeoFence& b);
 
 // The setting's name in the current language, without the caption's colon.
 QString SettingName(const TSettingDef& def);
@@ -95,8 +122,8 @@ public:
     // `applied` gets the key of every setting set, in order (also those set before a raise).
     bool ApplyAnswer(const QByteArray& payload, QStringList* applied = nullptr);
 
-    // A parameter file's set as the pages show it after Load (the interval is not part of a
-    // file; it stays as it is). Raises EAppError "List index out of bounds (%d)" for an alarm
+    // A parameter file's set as the pages show it after Load (a file without the interval
+    // leaves it as it is). Raises EAppError "List index out of bounds (%d)" for an alarm
     // index that names no item.
     void FromConfig(const TAppParamsConfig& config);
     // The set as Save writes it from pages showing these values.
@@ -109,6 +136,9 @@ public:
 
     // The settings among `keys` whose values differ (integers compare by number).
     QList<TSettingDifference> Differences(const TTrackerSettings& actual, const QStringList& keys) const;
+    // Of `keys`, the whole-number settings whose values are no number (an answer carries text
+    // as it came, and the pages show it so): a read that holds one read no usable value.
+    QStringList NotNumbers(const QStringList& keys) const;
     // Every key of Read All.
     static QStringList ReadAllKeys();
 

@@ -41,7 +41,7 @@ bool IsNumber(const QByteArray& text)
 
 namespace SimDevice {
 
-QByteArray Answer(TSimState& state, const QByteArray& command)
+QByteArray Answer(TSimState& state, const QByteArray& command, bool emptySlotAsZero)
 {
     if (command.size() < 2 || command.front() != '(' || command.back() != ')')
         return {};
@@ -114,9 +114,11 @@ QByteArray Answer(TSimState& state, const QByteArray& command)
         if (n < 1 || n > TSimState::AuthNumberCount)
             return Build(state, tag, {p[0], ""});
         QByteArray& stored = state.AuthNumbers[size_t(n - 1)];
+        // "0" is how a write empties a slot; the slot is then answered as an empty field, or as
+        // "0" by a tracker that answers it so.
         if (write && p.size() >= 2)
-            stored = JoinFrom(p, 1);
-        return Build(state, tag, {QByteArray::number(n), stored});
+            stored = JoinFrom(p, 1) == "0" ? QByteArray() : JoinFrom(p, 1);
+        return Build(state, tag, {QByteArray::number(n), stored.isEmpty() && emptySlotAsZero ? QByteArray("0") : stored});
     }
     case 12:
         if (write && !p.isEmpty())

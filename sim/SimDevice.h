@@ -12,7 +12,7 @@ namespace SimDevice {
 // returns the answer payload "(identifier,tag,values...)". A write is answered with the same
 // fields as a read, after the state has changed. A write with too few values changes nothing
 // and is answered like a read. Commands the tracker does not know get no answer (empty).
-QByteArray Answer(TSimState& state, const QByteArray& command);
+QByteArray Answer(TSimState& state, const QByteArray& command, bool emptySlotAsZero = false);
 
 // The read request of the same setting as a command: "(P11,1,2,+49)" gives "(P11,0,2)",
 // "(P05,1,a,b,c,d,e)" gives "(P05,0)". Commands that are not writes come back unchanged.

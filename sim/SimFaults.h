@@ -23,6 +23,8 @@ struct TSimFaults {
     int32_t ByteGapMs = 0;          // each answer goes out one byte per write, this many ms apart
     int32_t IgnoreWriteCmd = 0;     // writes of this command number change nothing and are
                                     // answered like its read, so a read-back differs; 0 none
+    bool EmptySlotAsZero = false;   // an empty authorization slot is answered as "0", not as an
+                                    // empty field
 
     bool operator==(const TSimFaults&) const = default;
 };

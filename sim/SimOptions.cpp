@@ -26,6 +26,8 @@ void AddSimFaultOptions(QCommandLineParser& parser)
     parser.addOption({QStringLiteral("ignore-write"),
                       QStringLiteral("Answer writes of command <n> like its read, changing nothing."),
                       QStringLiteral("n")});
+    parser.addOption({QStringLiteral("empty-slot-zero"),
+                      QStringLiteral("Answer an empty authorization slot with \"0\" instead of an empty field.")});
 }
 
 namespace {
@@ -50,6 +52,7 @@ bool ReadSimFaultOptions(const QCommandLineParser& parser, TSimFaults& faults, Q
     faults.SplitFrames = parser.isSet(QStringLiteral("split"));
     faults.Junk = parser.isSet(QStringLiteral("junk"));
     faults.StopsReading = parser.isSet(QStringLiteral("stop-reading"));
+    faults.EmptySlotAsZero = parser.isSet(QStringLiteral("empty-slot-zero"));
     if (!ReadCount(parser, "delay", faults.DelayMs, error) ||
         !ReadCount(parser, "battery-every", faults.BatteryEveryMs, error) ||
         !ReadCount(parser, "hang-up-after", faults.HangUpAfter, error) ||

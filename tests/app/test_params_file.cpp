@@ -106,7 +106,7 @@ private slots:
                                 "BasicInfo_TimeDiff=-60\r\nBasicInfo_GSensorParams=630\r\n"));
         QVERIFY(file.contains("\r\nDataUpLoad_Normal=1\r\nDataUpLoad_Moving=0\r\nDataUpLoad_Mode=1\r\n"
                               "DataUpLoad_KeepAlive=0\r\nDataUpLoad_KeepAliveTime=300\r\n"
-                              "Alarm_Params=0,0,0,0,0\r\n\r\n"));
+                              "Alarm_Params=0,0,0,0,0\r\nDataUpLoad_Interval=150\r\n\r\n"));
         // The log says where the file went.
         auto* log = w.findChild<TLogView*>("mm_Recv");
         QVERIFY(log);
@@ -132,7 +132,7 @@ private slots:
         QCOMPARE(ini.ReadString("Mine", "note", ""), QString("kept"));
     }
 
-    void aFileWithoutParaGivesTheDefaults()
+    void aFileWithOneKeyGivesTheDefaultsAFileWithNoneIsRefused()
     {
         TFrmMain w;
         auto& m = *w.MainSettings;
@@ -143,7 +143,17 @@ private slots:
         m.RCox_KeepAlive->setChecked(true);
         w.AlarmSetting->RdGrp_04->SetItemIndex(3);
         const QString path = dir->filePath("other.cfg");
+        // No section "Para": no parameter file, and the pages stay as they were.
         WriteAll(path, "[Other]\r\nx=1\r\n");
+        Load(w, path);
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].Icon, TMsgIcon::Error);
+        QCOMPARE(m.txtAlias->text(), QString("x"));
+        QVERIFY(m.RBtn_Main_02->isChecked());
+        messages.clear();
+        fileRequests.clear();
+        // One key of the set: the others take their defaults.
+        WriteAll(path, "[Para]\r\nBasicInfo_AnotherName=\r\n");
         Load(w, path);
         QVERIFY(messages.isEmpty());
         QCOMPARE(fileRequests.size(), 1);
@@ -328,13 +338,16 @@ private slots:
         QCOMPARE(after.APNUser, sa.APNUser);
         QCOMPARE(after.APNPassword, sa.APNPassword);
         QCOMPARE(after.UploadMode, sa.UploadMode);
+        QCOMPARE(after.UploadInterval, sa.UploadInterval); // the interval travels with the file
         QCOMPARE(after.Strategy, sa.Strategy);
         QCOMPARE(after.KeepAlive, sa.KeepAlive);
         QCOMPARE(after.AlarmChannels, sa.AlarmChannels);
-        // An empty authorization number goes out as "0", as every Write does.
+        // An empty authorization number goes out as "0", as every Write does, and the tracker
+        // keeps the slot empty.
+        QCOMPARE(b.ReceivedCommands().value(8), QByteArray("(P11,1,3,0)"));
         QCOMPARE(after.AuthNumbers[0], sa.AuthNumbers[0]);
         QCOMPARE(after.AuthNumbers[1], sa.AuthNumbers[1]);
-        QCOMPARE(after.AuthNumbers[2], QByteArray("0"));
+        QCOMPARE(after.AuthNumbers[2], QByteArray());
         QCOMPARE(after.AuthNumbers[3], sa.AuthNumbers[3]);
         QCOMPARE(after.AuthNumbers[4], sa.AuthNumbers[4]);
         ClosePort(w2);

@@ -117,6 +117,16 @@ grep -q 'lacks GPRS_APN' <<< "$out" || fail "the missing key is not named"
 run write "$tmp/missing.cfg" --port "$device"; expect_rc 2 "missing file"
 run detect; expect_rc 2 "no port"
 run frobnicate --port "$device"; expect_rc 2 "unknown command"
+# A tracker that answers letters where numbers belong: the read saves nothing and exits 4,
+# naming the settings; an empty authorization slot answered as "0" reads as the empty number.
+start_sim --malformed non-numeric
+rm -f "$tmp/bad.cfg"
+run read --port "$device" -o "$tmp/bad.cfg"; expect_rc 4 "read of non-numeric answers"
+grep -q 'answered no number for Low Battery (P10: "x20x")' <<< "$out" || fail "the non-numeric value is not named: $out"
+grep -q 'Port (P05: "x8888x")' <<< "$out" || fail "the non-numeric port is not named: $out"
+[ ! -e "$tmp/bad.cfg" ] || fail "a read of non-numeric answers saved $(cat "$tmp/bad.cfg")"
+start_sim --empty-slot-zero
+run write "$tmp/fleet.cfg" --port "$device"; expect_rc 0 "write to a tracker that answers empty slots as 0"
 start_sim --silent
 run detect --port "$device"; expect_rc 3 "silent tracker"
 grep -q "no tracker answered on $device" <<< "$out" || fail "silent tracker not reported"

@@ -79,7 +79,7 @@ private slots:
         QVERIFY(sim.Start());
         const QString params = dir->filePath("fleet.cfg");
         WriteAll(params, "[Para]\r\nBasicInfo_AnotherName=Van7\r\nBasicInfo_LowBattery=30\r\nBasicInfo_TimeDiff=480\r\n"
-                         "Geo_FenceFile=fences.csv\r\n");
+                         "BasicInfo_GSensorParams=630\r\nGPRS_IPAdd=10.0.0.1\r\nGPRS_Port=8888\r\n" "Geo_FenceFile=fences.csv\r\n");
         WriteAll(dir->filePath("fences.csv"), "number,name,lt_longitude,lt_latitude,rb_longitude,rb_latitude\r\n"
                                               "7,Depot,113.945617,22.917922,114,22.5\r\n");
 
@@ -167,7 +167,8 @@ private slots:
         };
         QVERIFY(plugIn("0000000001"));
         const QString params = dir->filePath("fleet.cfg");
-        WriteAll(params, "[Para]\r\nBasicInfo_AnotherName=Van8\r\nBasicInfo_LowBattery=30\r\n");
+        WriteAll(params, "[Para]\r\nBasicInfo_AnotherName=Van8\r\nBasicInfo_LowBattery=30\r\nBasicInfo_TimeDiff=480\r\n"
+                         "BasicInfo_GSensorParams=630\r\nGPRS_IPAdd=10.0.0.1\r\nGPRS_Port=8888\r\n");
 
         TFrmMain w;
         w.AddPort(link);
@@ -220,7 +221,7 @@ private slots:
         sim.SetFaults(silent);
         QVERIFY(sim.Start());
         const QString params = dir->filePath("fleet.cfg");
-        WriteAll(params, "[Para]\r\nBasicInfo_LowBattery=30\r\n");
+        WriteAll(params, "[Para]\r\nBasicInfo_LowBattery=30\r\nBasicInfo_TimeDiff=480\r\n" "BasicInfo_GSensorParams=630\r\nGPRS_IPAdd=10.0.0.1\r\nGPRS_Port=8888\r\n");
         TFrmMain w;
         w.show();
         w.AddPort(sim.DevicePath());

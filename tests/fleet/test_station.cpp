@@ -141,7 +141,8 @@ private slots:
         QVERIFY(trackers.Start());
         QFile params(dir->filePath("fleet.cfg"));
         QVERIFY(params.open(QIODevice::WriteOnly));
-        params.write("[Para]\r\nBasicInfo_AnotherName=Van7\r\nBasicInfo_LowBattery=30\r\n");
+        params.write("[Para]\r\nBasicInfo_AnotherName=Van7\r\nBasicInfo_LowBattery=30\r\nBasicInfo_TimeDiff=60\r\n"
+                     "BasicInfo_GSensorParams=630\r\nGPRS_IPAdd=10.0.0.1\r\nGPRS_Port=8888\r\n");
         params.close();
 
         TFrmMain w;
@@ -198,7 +199,8 @@ private slots:
         ProvisionReport::AppendRow(report, QDateTime::currentDateTime(), "/dev/ttyUSB0", earlier);
         QFile params(dir->filePath("fleet.cfg"));
         QVERIFY(params.open(QIODevice::WriteOnly));
-        params.write("[Para]\r\nBasicInfo_AnotherName=Van7\r\nBasicInfo_LowBattery=30\r\n");
+        params.write("[Para]\r\nBasicInfo_AnotherName=Van7\r\nBasicInfo_LowBattery=30\r\nBasicInfo_TimeDiff=60\r\n"
+                     "BasicInfo_GSensorParams=630\r\nGPRS_IPAdd=10.0.0.1\r\nGPRS_Port=8888\r\n");
         params.close();
 
         TFrmMain w;

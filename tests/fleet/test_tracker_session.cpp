@@ -105,13 +105,18 @@ private slots:
 
     void aFileWrittenByWindowAndModelSendsTheSameCommands()
     {
+        // Every number a write needs is in the files (an empty one is refused by both).
         const char* const files[] = {
-            "",
+            "[Para]\nBasicInfo_LowBattery=20\n",
             "[Para]\nBasicInfo_AnotherName= Gate 3 \nBasicInfo_LowBattery=40\nGPRS_Port=0300\n"
+            "BasicInfo_TimeDiff=-60\nBasicInfo_GSensorParams=630\nGPRS_IPAdd=10.0.0.1\n"
             "DataUpLoad_Normal=0\nDataUpLoad_Moving=1\nDataUpLoad_Mode=2\nDataUpLoad_KeepAlive=1\n"
             "DataUpLoad_KeepAliveTime=9999\nAlarm_Params=1,2\nAuthNumber_VIP3=+12\n",
-            "[Para]\nBasicInfo_LowBattery=10\nDataUpLoad_Mode=3\nDataUpLoad_KeepAlive=1\n"
+            "[Para]\nBasicInfo_LowBattery=10\nBasicInfo_TimeDiff=480\nBasicInfo_GSensorParams=0700\n"
+            "GPRS_IPAdd=10.0.0.1\nGPRS_Port=9000\nDataUpLoad_Mode=2\nDataUpLoad_KeepAlive=1\n"
             "DataUpLoad_KeepAliveTime=5\nAlarm_Params=3,3,3,3,3\n",
+            "[Para]\nBasicInfo_LowBattery=10\nBasicInfo_TimeDiff=480\nBasicInfo_GSensorParams=0700\n"
+            "GPRS_IPAdd=10.0.0.1\nGPRS_Port=9000\nDataUpLoad_Mode=3\n",
         };
         int n = 0;
         for (const char* text : files) {
@@ -174,7 +179,10 @@ private slots:
         QCOMPARE(writes.size(), 14);
         QCOMPARE(writer.RunAndWait(writes), TExchangeResult::Answered);
         TSimState expected = Configured();
-        expected.AuthNumbers[3] = "0"; // an empty number is written as "0"
+        // An empty number is written as "0", which empties the slot; a tracker that held "0"
+        // holds an empty slot after it.
+        QCOMPARE(target.ReceivedCommands().value(9), QByteArray("(P11,1,4,0)"));
+        expected.AuthNumbers[1] = expected.AuthNumbers[4] = QByteArray();
         const TSimState written = target.State();
         QCOMPARE(written.Alias, expected.Alias);
         QCOMPARE(written.Port, expected.Port);

@@ -169,7 +169,7 @@ private slots:
         QTest::mouseClick(m.btnVipCfgSet, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!w.Queue().IsBusy() && messages.size() == 2, 10000);
         QCOMPARE(messages[0].Text, QString("VIP number 1 is error."));
-        QVERIFY2(messages[1].Text.endsWith("VIP Number 2: written \"+4912345\", answered \"0\""), qPrintable(messages[1].Text));
+        QVERIFY2(messages[1].Text.endsWith("VIP Number 2: written \"+4912345\", answered \"\""), qPrintable(messages[1].Text));
         QCOMPARE(sim.ReceivedCommands().size(), 4);
         QCOMPARE(CountWrites(sim.ReceivedCommands()), 4);
 

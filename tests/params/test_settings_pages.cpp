@@ -201,15 +201,20 @@ private slots:
         rig.Main->btnWorkModeSet->click();
         QCOMPARE(Queued(rig).first(), QByteArray("(P04,1,45,1)"));
 
+        // No mode chosen (an answer or a file named none): the tracker is not sent mode -1.
         rig.Main->cbUpLoadMode->setCurrentIndex(-1);
         rig.Main->btnWorkModeSet->click();
-        QCOMPARE(Queued(rig).first(), QByteArray("(P04,1,45,-1)"));
+        QCOMPARE(rig.Queue->Count(), 0);
+        QCOMPARE(rig.Messages.size(), 1);
+        QCOMPARE(rig.Messages[0].Text, QString("Choose a value for Mode."));
+        rig.Messages.clear();
 
+        rig.Main->cbUpLoadMode->setCurrentIndex(0);
         rig.Main->RCox_KeepAlive->setChecked(true);
         rig.Main->RBtn_Main_02->setChecked(true);
         rig.Main->CBox_UploadingInterval->setEditText(QStringLiteral("180"));
         rig.Main->btnWorkModeSet->click();
-        QCOMPARE(Queued(rig), QByteArrayList({"(P04,1,180,-1)", "(P07,1,2)", "(P18,1,0)"}));
+        QCOMPARE(Queued(rig), QByteArrayList({"(P04,1,180,0)", "(P07,1,2)", "(P18,1,0)"}));
     }
 
     void keepAliveSpinHeldInsideItsRange()
