@@ -2,13 +2,25 @@
 
 #include "core/AppError.h"
 #include "core/Dialogs.h"
+#include "geo/BrowserSandbox.h"
 
 #include <QThread>
 #include <cstdio>
 
 std::atomic<int> TApplication::FEscaped{0};
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+namespace {
+
+// Runs before the base class is made: the web engine reads its environment from then on.
+int& BeforeTheApplication(int& argc)
+{
+    PrepareBrowserSandbox();
+    return argc;
+}
+
+} // namespace
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(BeforeTheApplication(argc), argv) {}
 
 bool TApplication::notify(QObject* receiver, QEvent* event)
 {

@@ -1,6 +1,9 @@
 // The geo-fence page: the fence table, its editor and the map beside it.
 #include "app/FrmMain.h"
 
+#include "core/Clock.h"
+#include "diag/LogLine.h"
+
 #include "geo/GeoFencePage.h"
 #include "geo/MapGroup.h"
 #include "params/ResponseDispatcher.h"
@@ -24,6 +27,8 @@ void TFrmMain::BuildGeoPage()
     ed_MapLng = rgMap->ed_MapLng;
     ed_MapZoom = rgMap->ed_MapZoom;
     ed_googleurl = rgMap->ed_googleurl;
+    connect(rgMap, &TMapGroup::BrowserWarning, this,
+            [this](const QString& text) { AppendLogLine(FormatNoticeLine(Clock::Now(), text)); });
 
     if (Dispatcher)
         Dispatcher->SetGeoFenceAnswerHandler([this](const TResponseFields& fields) { ApplyFenceAnswer(fields); });

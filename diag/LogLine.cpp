@@ -103,3 +103,5 @@ QString FormatRefusedLine(const QDateTime& when, const QString& reason)
 {
     return QStringLiteral("%1 !! %2").arg(FormatLogStamp(when), reason);
 }
+
+QString FormatNoticeLine(const QDateTime& when, const QString& text) { return FormatRefusedLine(when, text); }

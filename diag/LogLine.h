@@ -22,3 +22,6 @@ QString FormatSentLine(const QDateTime& when, const QString& word, const QString
 QString FormatReceivedLine(const QDateTime& when, const QString& word, const QByteArray& payload);
 // A console text that was not sent, with the reason.
 QString FormatRefusedLine(const QDateTime& when, const QString& reason);
+// A word of the program's own between the exchanges ("!!" like a refusal): a warning, a console
+// command that got no answer.
+QString FormatNoticeLine(const QDateTime& when, const QString& text);

@@ -7,6 +7,7 @@
 #include "core/NestedLoops.h"
 #include "core/Numbers.h"
 #include "geo/BoundedWait.h"
+#include "geo/BrowserSandbox.h"
 #include "geo/ExternalContainer.h"
 #include "geo/MapPageText.h"
 #include "geo/MapSettingsDialog.h"
@@ -182,6 +183,9 @@ QWebEngineView* TMapGroup::EnsureBrowser()
         return FWebBrowser;
     // Creating and showing a view starts the web engine (measured: its processes appear as soon
     // as a view is shown), so the view is made on the first load, not with the window.
+    PrepareBrowserSandbox();
+    if (BrowserSandboxTurnedOffForRoot())
+        emit BrowserWarning(TranslateText("browser_no_sandbox"));
     QWebEngineProfile* profile = MakeProfile();
     FWebBrowser = new QWebEngineView(FBrowserArea);
     FWebBrowser->setObjectName(QStringLiteral("FWebBrowser"));

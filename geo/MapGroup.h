@@ -156,6 +156,9 @@ signals:
     void OnMapBounds(double ltLng, double ltLat, double rbLng, double rbLat);
     // A page has finished loading (ok false: the load was aborted or failed).
     void MapPageLoaded(bool ok);
+    // Something about the browser the user should know, for the communication log (the browser
+    // started without its sandbox because the program runs as root).
+    void BrowserWarning(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -70,6 +70,8 @@ constexpr TProgramText Texts[] = {
     {"map_notice_key", "Google Maps refused the key. Set a valid key in \"Map settings...\", or choose OpenStreetMap, which needs none."},
     {"map_notice_no_key", "Google Maps needs a key. Set one in \"Map settings...\", or choose OpenStreetMap, which needs none."},
     {"map_not_ready", "The map is not ready yet. Wait until it shows, then try again."},
+    {"browser_no_sandbox", "The program runs as root, so the map's browser runs without its sandbox. Run the program as an ordinary user to keep it."},
+    {"map_not_loading", "%1 not loading !"},
     // Status widgets.
     {"status_tip", "%1 %2"},
     {"meter_level", "%1 / %2"},
