@@ -14,7 +14,7 @@ const QColor UnlitGrey(0xA0, 0xA0, 0xA0);
 TBarMeter::TBarMeter(int minimum, int maximum, QList<QColor> segmentColors, TShape shape, QWidget* parent,
                      TReading reading)
     : QWidget(parent), FMinimum(minimum), FMaximum(std::max(minimum, maximum)), FValue(minimum),
-      FColors(std::move(segmentColors)), FShape(shape), FReading(reading)
+      FColors(std::move(segmentColors)), FShape(shape), FReadingKind(reading)
 {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
@@ -36,11 +36,39 @@ void TBarMeter::SetValue(int value)
     value = std::clamp(value, FMinimum, FMaximum);
     if (value == FValue)
         return;
+    const int told = ReadingValue();
     FValue = value;
     update();
-    QAccessibleValueChangeEvent event(this, value);
-    QAccessible::updateAccessibility(&event);
     emit ValueChanged(value);
+    if (ReadingValue() != told) {
+        QAccessibleValueChangeEvent event(this, ReadingValue());
+        QAccessible::updateAccessibility(&event);
+        emit ReadingChanged(ReadingValue());
+    }
+}
+
+void TBarMeter::SetReading(int value)
+{
+    value = std::clamp(value, FMinimum, FMaximum);
+    const int told = ReadingValue();
+    FHasReading = true;
+    FReading = value;
+    if (ReadingValue() != told) {
+        QAccessibleValueChangeEvent event(this, ReadingValue());
+        QAccessible::updateAccessibility(&event);
+        emit ReadingChanged(ReadingValue());
+    }
+}
+
+void TBarMeter::ClearReading()
+{
+    const int told = ReadingValue();
+    FHasReading = false;
+    if (ReadingValue() != told) {
+        QAccessibleValueChangeEvent event(this, ReadingValue());
+        QAccessible::updateAccessibility(&event);
+        emit ReadingChanged(ReadingValue());
+    }
 }
 
 int TBarMeter::LitSegments() const

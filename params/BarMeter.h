@@ -23,19 +23,28 @@ public:
 
     int Minimum() const { return FMinimum; }
     int Maximum() const { return FMaximum; }
+    // The value drawn.
     int Value() const { return FValue; }
     void SetValue(int value);
+    // The value told in words (tooltip, screen readers): the value drawn, unless a reading has
+    // been set apart from it. The battery meter's charging animation draws other values while
+    // the level the tracker answered stays the one told.
+    int ReadingValue() const { return FHasReading ? FReading : FValue; }
+    void SetReading(int value);
+    void ClearReading();
     // How many segments are lit for the current value (rounded to the nearest segment).
     int LitSegments() const;
     int SegmentCount() const { return int(FColors.size()); }
     QColor SegmentColor(int index) const { return FColors.value(index); }
-    TReading Reading() const { return FReading; }
+    TReading Reading() const { return FReadingKind; }
 
     QSize sizeHint() const override;
 
 signals:
-    // After every change of the value (also told to the accessibility clients).
+    // After every change of the value drawn.
     void ValueChanged(int value);
+    // After every change of the value told (also told to the accessibility clients).
+    void ReadingChanged(int value);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -46,5 +55,7 @@ private:
     int FValue;
     QList<QColor> FColors;
     TShape FShape;
-    TReading FReading;
+    TReading FReadingKind;
+    bool FHasReading = false;
+    int FReading = 0;
 };

@@ -78,7 +78,7 @@ void TResponseDispatcher::ApplyStatus(const TResponseFields& fields)
     T.Status->RzMeter_GPS->SetValue(std::min(StrictIntField(fields, 4), 5));
     // Integer division truncating toward zero, as the tracker's 0..31 signal scale expects.
     T.Status->RzMeter_GSM->SetValue(std::min(StrictIntField(fields, 5) / 6, 5));
-    T.Status->RzMeter_Battery->SetValue(StrictIntField(fields, 6));
+    T.Status->SetBatteryLevel(StrictIntField(fields, 6));
     T.Queue->AdvanceCmdQueue();
     T.Status->StartBatteryAnimation();
 }
@@ -96,7 +96,7 @@ void TResponseDispatcher::ApplyCommand(int32_t cmdNo, const TResponseFields& fie
     case 16: {
         const int32_t level = IntField(fields, 2, -1);
         if (level >= 0)
-            T.Status->RzMeter_Battery->SetValue(level);
+            T.Status->SetBatteryLevel(level);
         break;
     }
     default:

@@ -26,8 +26,8 @@ QString BuddyCaption(const QWidget* widget)
 QString BarMeterValueText(const TBarMeter& meter)
 {
     if (meter.Reading() == TBarMeter::TReading::Percent)
-        return TranslateText("meter_percent").arg(meter.Value());
-    return TranslateText("meter_level").arg(meter.Value()).arg(meter.Maximum());
+        return TranslateText("meter_percent").arg(meter.ReadingValue());
+    return TranslateText("meter_level").arg(meter.ReadingValue()).arg(meter.Maximum());
 }
 
 QString StatusTipText(const QString& caption, const QString& value)
@@ -134,7 +134,7 @@ void* TBarMeterAccessible::interface_cast(QAccessible::InterfaceType t)
     return QAccessibleWidget::interface_cast(t);
 }
 
-QVariant TBarMeterAccessible::currentValue() const { return Meter().Value(); }
+QVariant TBarMeterAccessible::currentValue() const { return Meter().ReadingValue(); }
 QVariant TBarMeterAccessible::maximumValue() const { return Meter().Maximum(); }
 QVariant TBarMeterAccessible::minimumValue() const { return Meter().Minimum(); }
 

@@ -114,7 +114,7 @@ TStatusPanel::TStatusPanel(QGroupBox* rgbInfo, QLabel* lblIDLabel) : QWidget(rgb
     lblBattery->setBuddy(RzMeter_Battery);
     connect(RzMeter_LED, &TLedDisplay::TextChanged, this, &TStatusPanel::RefreshTips);
     for (TBarMeter* meter : {RzMeter_GSM, RzMeter_GPS, RzMeter_Battery})
-        connect(meter, &TBarMeter::ValueChanged, this, &TStatusPanel::RefreshTips);
+        connect(meter, &TBarMeter::ReadingChanged, this, &TStatusPanel::RefreshTips);
 
     FChargingTimer.setInterval(ChargingIntervalMs);
     connect(&FChargingTimer, &QTimer::timeout, this, &TStatusPanel::tmBatteyChargingTimer);
@@ -127,6 +127,7 @@ void TStatusPanel::Reset()
     RzMeter_GSM->SetValue(0);
     RzMeter_GPS->SetValue(0);
     RzMeter_Battery->SetValue(0);
+    RzMeter_Battery->ClearReading();
     lblVersion->setText(QString::fromLatin1(InitialVersionText));
     // A picture without a caption: its name is told in words (in the language loaded by now).
     sbT01->setAccessibleName(TranslateText("status_query"));
@@ -164,6 +165,12 @@ void TStatusPanel::SetStale(bool stale)
     RefreshTips();
 }
 
+void TStatusPanel::SetBatteryLevel(int level)
+{
+    RzMeter_Battery->SetReading(level);
+    RzMeter_Battery->SetValue(level);
+}
+
 void TStatusPanel::StartBatteryAnimation()
 {
     if (!FChargingTimer.isActive())
@@ -175,6 +182,7 @@ void TStatusPanel::StopBatteryAnimation()
     FChargingTimer.stop();
     FAnimationStep = 0;
     RzMeter_Battery->SetValue(0);
+    RzMeter_Battery->ClearReading();
 }
 
 void TStatusPanel::tmBatteyChargingTimer()

@@ -30,6 +30,9 @@ public:
     void SetStale(bool stale);
     bool Stale() const { return FStale; }
 
+    // The level the tracker answered (status answer or command 16): the meter shows it, and its
+    // tooltip and screen-reader value keep telling it while the animation draws other levels.
+    void SetBatteryLevel(int level);
     // The battery-charging animation: every status answer starts it (a running one goes on with
     // its step); the port switch stops it and shows 0.
     void StartBatteryAnimation();

@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -206,6 +207,66 @@ private slots:
         QVERIFY(Heard(QAccessible::StateChanged, QStringLiteral("ComLed1")));
         // The status button has a picture only; its name says what it does.
         QCOMPARE(Iface(s.sbT01)->text(QAccessible::Name), QStringLiteral("Read the tracker's status"));
+        QVERIFY(messages.isEmpty());
+    }
+
+    // The charging animation draws 0, 20, ... 100 on the battery meter while the tracker said 80:
+    // what the meter tells (tooltip, screen readers) is the level answered, at every step.
+    void batteryTellsTheAnsweredLevelWhileItAnimates()
+    {
+        TSimState state = sim->State();
+        state.BatteryLevel = "80";
+        sim->SetState(state);
+        QAccessible::installUpdateHandler(&Hear);
+        TFrmMain w;
+        w.cbTipOnOK->setChecked(false);
+        TStatusPanel& s = *w.StatusPanel;
+        w.AddPort(sim->DevicePath());
+        w.btn_Switch->click();
+        QVERIFY(w.ComPort.Connected());
+        heard.clear();
+        s.sbT01->click();
+        QVERIFY(ExchangeDone(w, 2));
+        QVERIFY(s.tmBatteyCharging().isActive());
+
+        // What a user and a screen reader get at each step the animation draws.
+        QList<int> drawn;
+        QStringList tips, values;
+        QList<int> current;
+        connect(s.RzMeter_Battery, &TBarMeter::ValueChanged, this, [&](int value) {
+            drawn << value;
+            tips << s.RzMeter_Battery->toolTip();
+            values << Iface(s.RzMeter_Battery)->text(QAccessible::Value);
+            current << Iface(s.RzMeter_Battery)->valueInterface()->currentValue().toInt();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(drawn.size() >= 3, 5000);
+        QVERIFY2(QSet<int>(drawn.cbegin(), drawn.cend()).size() >= 3, "the animation goes on");
+        for (int i = 0; i < drawn.size(); ++i) {
+            QCOMPARE(tips[i], QStringLiteral("Battery: 80%"));
+            QCOMPARE(values[i], QStringLiteral("80%"));
+            QCOMPARE(current[i], 80);
+        }
+        // A screen reader heard the level once, never a step of the animation.
+        QList<QVariant> told;
+        for (const THeard& h : heard)
+            if (h.Type == QAccessible::ValueChanged && h.Object == QLatin1String("RzMeter_Battery"))
+                told << h.Value;
+        QCOMPARE(told, QList<QVariant>({80}));
+
+        // A battery report of the tracker's own (command 16) is the level told from then on.
+        state.BatteryLevel = "45";
+        sim->SetState(state);
+        sim->SendBatteryReport();
+        QTRY_COMPARE_WITH_TIMEOUT(s.RzMeter_Battery->toolTip(), QStringLiteral("Battery: 45%"), 3000);
+        QVERIFY(Heard(QAccessible::ValueChanged, QStringLiteral("RzMeter_Battery"), 45));
+        const int before = drawn.size();
+        QTRY_VERIFY_WITH_TIMEOUT(drawn.size() > before + 1, 3500);
+        QCOMPARE(tips.last(), QStringLiteral("Battery: 45%"));
+
+        // The port switch ends the animation: 0 drawn and told.
+        w.btn_Switch->click();
+        QCOMPARE(s.RzMeter_Battery->Value(), 0);
+        QCOMPARE(Iface(s.RzMeter_Battery)->text(QAccessible::Value), QStringLiteral("0%"));
         QVERIFY(messages.isEmpty());
     }
 
