@@ -74,6 +74,10 @@ TFrmMain::TFrmMain(QWidget* parent) : QWidget(parent)
     for (QLabel* label : findChildren<QLabel*>())
         label->setTextFormat(Qt::PlainText);
     setFixedSize(973, 596);
+    // A fixed-size window: a title, the system menu, minimize and close, but no maximize button
+    // (the window manager would otherwise offer one that cannot do anything).
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     FormCreate();

@@ -112,7 +112,8 @@ QVariant TFenceTableModel::headerData(int section, Qt::Orientation orientation, 
         return QVariant();
     if (role == Qt::DisplayRole)
         return FCaptions.at(section);
+    // A caption too long for its column goes onto a second line.
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+        return QVariant(int(Qt::AlignLeft | Qt::AlignVCenter) | int(Qt::TextWordWrap));
     return QVariant();
 }

@@ -20,6 +20,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -83,6 +85,9 @@ TGeoFencePage::TGeoFencePage(TGeoFenceList& fences, TCmdQueue& queue, QWidget* p
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setStretchLastSection(false);
     header->setHighlightSections(false);
+    // Long captions ("Long-Right Bottom") go onto two lines instead of being cut.
+    header->setTextElideMode(Qt::ElideNone);
+    header->setMinimumHeight(2 * header->fontMetrics().lineSpacing() + 8);
     vtList->installEventFilter(this);
     group->addWidget(vtList, 1);
 
@@ -155,6 +160,58 @@ void TGeoFencePage::InitGeoFenceList()
     FModel->InitColumns(captions);
     for (int tag = 0; tag < TFenceTableModel::TagCount; ++tag)
         vtList->setColumnWidth(tag, TFenceTableModel::ColumnWidth(tag));
+    FColumnsFitted = false;
+    FitColumns();
+    connect(FModel, &QAbstractItemModel::dataChanged, this, &TGeoFencePage::FitColumns, Qt::UniqueConnection);
+}
+
+int TGeoFencePage::ColumnNeed(int column) const
+{
+    const QFontMetrics cells = vtList->fontMetrics();
+    const QFontMetrics heads = vtList->horizontalHeader()->fontMetrics();
+    const int cellPad = 2 * (vtList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, vtList) + 1) + 6;
+    const int headPad = 2 * vtList->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, vtList) + 6;
+    int need = 0;
+    // The header wraps at its spaces: its longest word must fit.
+    for (const QString& word : FModel->headerData(column, Qt::Horizontal).toString().split(QLatin1Char(' ')))
+        need = std::max(need, heads.horizontalAdvance(word) + headPad);
+    // The widest value a column can show without any fence read: the highest number, a
+    // coordinate's longest form.
+    QString widest;
+    if (column == TFenceTableModel::TagId)
+        widest = QString::number(TGeoFenceList::FenceCount);
+    else if (column != TFenceTableModel::TagName)
+        widest = QStringLiteral("-179.999999");
+    need = std::max(need, cells.horizontalAdvance(widest) + cellPad);
+    for (int row = 0; row < FModel->rowCount(); ++row)
+        need = std::max(need, cells.horizontalAdvance(FModel->index(row, column).data().toString()) + cellPad);
+    return need;
+}
+
+void TGeoFencePage::FitColumns()
+{
+    if (!FModel || FModel->columnCount() < TFenceTableModel::TagCount)
+        return;
+    // 64 rows never fit in the list's height: its vertical scroll bar is always there.
+    const int available = vtList->width() - 2 * vtList->frameWidth() - vtList->verticalScrollBar()->sizeHint().width();
+    if (!FColumnsFitted && vtList->isVisible() && available > 0) {
+        // First fit, once the list has its width: every column as wide as it needs, the name
+        // column takes the rest.
+        int others = 0;
+        for (int c = 0; c < TFenceTableModel::TagCount; ++c)
+            if (c != TFenceTableModel::TagName) {
+                vtList->setColumnWidth(c, ColumnNeed(c));
+                others += vtList->columnWidth(c);
+            }
+        vtList->setColumnWidth(TFenceTableModel::TagName,
+                               std::max(ColumnNeed(TFenceTableModel::TagName), available - others));
+        FColumnsFitted = true;
+        return;
+    }
+    // A value longer than its column widens it.
+    for (int c = 0; c < TFenceTableModel::TagCount; ++c)
+        if (vtList->columnWidth(c) < ColumnNeed(c))
+            vtList->setColumnWidth(c, ColumnNeed(c));
 }
 
 void TGeoFencePage::ApplyFenceAnswer(const TResponseFields& fields)
@@ -410,5 +467,7 @@ bool TGeoFencePage::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == vtList && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
         PlaceEditPanel();
+    if (watched == vtList && (event->type() == QEvent::Resize || event->type() == QEvent::Show) && !FColumnsFitted)
+        FitColumns();
     return QWidget::eventFilter(watched, event);
 }

@@ -84,6 +84,13 @@ private:
     TGeoFence EditorFence() const;
     void PlaceEditPanel();
     void CloseEditPanel();
+    // Every column as wide as its widest cell and its header's longest word (headers wrap onto
+    // two lines), coordinates as wide as the widest coordinate there is; the name column takes
+    // what the list's width leaves over. A column never gets narrower than its contents here;
+    // a later longer value widens it (the user may still drag a column narrower).
+    void FitColumns();
+    int ColumnNeed(int column) const;
+    bool FColumnsFitted = false;
     // Runs a handler; an error leaving it (a failed write to the port) is shown, not propagated
     // into the event loop.
     template <typename F> void Guarded(F&& handler);

@@ -26,6 +26,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
@@ -97,16 +98,29 @@ TMapGroup::TMapGroup(QWidget* parent) : QGroupBox(QStringLiteral("Google Map"), 
     ed_MapLng = MakeEdit("ed_MapLng", "125.156251", this);
     lblMapZoom = MakeLabel("lblMapZoom", "Zoom", this);
     ed_MapZoom = MakeEdit("ed_MapZoom", "2", this);
-    ed_MapZoom->setMaximumWidth(36);
     btnLoadMap = MakeButton("btnLoadMap", "Load Google Map", this);
     btnMapSettings = MakeButton("btnMapSettings", "", this);
     ApplyProgramTexts();
     ed_googleurl = MakeEdit("ed_googleurl", "", this);
     ed_googleurl->setVisible(false);
+    // The centre fields hold their whole value (a longitude of ten characters and a sign), so the
+    // fields have a row of their own and the buttons the row below.
+    FitFieldWidth(ed_MapLat, QStringLiteral("-90.000000"));
+    FitFieldWidth(ed_MapLng, QStringLiteral("-180.000000"));
+    FitFieldWidth(ed_MapZoom, QStringLiteral("20"));
+    for (QLineEdit* field : {ed_MapLat, ed_MapLng, ed_MapZoom})
+        connect(field, &QLineEdit::textChanged, this, [this, field] { FitFieldWidth(field, QString()); });
     for (QWidget* w : std::initializer_list<QWidget*>{lblMapLat, ed_MapLat, lblMapLng, ed_MapLng, lblMapZoom,
-                                                      ed_MapZoom, btnLoadMap, btnMapSettings, ed_googleurl})
+                                                      ed_MapZoom})
         head->addWidget(w);
+    head->addStretch(1);
     root->addLayout(head);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(btnLoadMap);
+    buttons->addWidget(btnMapSettings);
+    buttons->addWidget(ed_googleurl, 1);
+    buttons->addStretch(0);
+    root->addLayout(buttons);
 
     // The browser goes here on the first load.
     FBrowserArea = new QWidget(this);
@@ -129,16 +143,18 @@ TMapGroup::TMapGroup(QWidget* parent) : QGroupBox(QStringLiteral("Google Map"), 
             FailMap(QStringLiteral("timeout"));
     });
 
-    auto* foot = new QHBoxLayout;
+    // The clicked point ("Latitude: -33.868800,Longitude: -151.209300") takes the whole width;
+    // the fence buttons sit beside the browser's status text.
     txtLatLng = MakeInfoField("txtLatLng", this);
+    root->addWidget(txtLatLng);
+    auto* foot = new QHBoxLayout;
     btn_GeoShowAllFence = MakeButton("btn_GeoShowAllFence", "Show All Geo-fence", this);
     btn_GeoClearAll = MakeButton("btn_GeoClearAll", "Clear All Geo-fence", this);
-    foot->addWidget(txtLatLng, 1);
+    ed_web = MakeInfoField("ed_web", this);
+    foot->addWidget(ed_web, 1);
     foot->addWidget(btn_GeoShowAllFence);
     foot->addWidget(btn_GeoClearAll);
     root->addLayout(foot);
-    ed_web = MakeInfoField("ed_web", this);
-    root->addWidget(ed_web);
 
     lblMapLat->installEventFilter(this);
     connect(btnLoadMap, &QPushButton::clicked, this, &TMapGroup::btnLoadMapClick);
@@ -157,6 +173,20 @@ TMapGroup::~TMapGroup()
     }
     FHost.reset();
     FCacheLock.reset();
+}
+
+void TMapGroup::FitFieldWidth(QLineEdit* field, const QString& widest)
+{
+    // The room a line edit gives its text: its frame, its text margins and Qt's own margin of
+    // two pixels on each side, and one for the cursor.
+    QString sample = widest.isEmpty() ? field->property("tovrikWidest").toString() : widest;
+    if (!widest.isEmpty())
+        field->setProperty("tovrikWidest", widest);
+    const QFontMetrics fm = field->fontMetrics();
+    const QMargins margins = field->textMargins();
+    const int frame = field->hasFrame() ? field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, field) : 0;
+    const int text = std::max(fm.horizontalAdvance(sample), fm.horizontalAdvance(field->text()));
+    field->setFixedWidth(text + margins.left() + margins.right() + 2 * frame + 2 * 2 + 2);
 }
 
 void TMapGroup::ApplyProgramTexts() { btnMapSettings->setText(TranslateText("map_settings_button")); }

@@ -172,6 +172,11 @@ private:
     void ShowNoticeOncePerAction();
     // The host or server named in the notices.
     QString MapSourceName() const;
+    // The chosen map's own name: "OpenStreetMap", the own tile server's host, "Google Map".
+    QString ChosenMapName() const;
+    // Makes a field wide enough for the wider of its text and `widest` (empty: the sample given
+    // before), so that its whole value shows.
+    static void FitFieldWidth(QLineEdit* field, const QString& widest);
     QWebEngineProfile* MakeProfile();
 
     QWebEngineView* FWebBrowser = nullptr;
