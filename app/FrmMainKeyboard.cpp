@@ -8,8 +8,11 @@
 #include "geo/GeoFencePage.h"
 #include "geo/MapGroup.h"
 
+#include <QAbstractButton>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QPushButton>
+#include <QToolButton>
 #include <QTableView>
 #include <QTimer>
 #include <functional>
@@ -112,6 +115,30 @@ private:
     std::function<void()> FApply;
 };
 
+// Enter (or Return) on a button that has the keyboard presses it, as Space does. A push button
+// outside a dialog takes only Space by itself; the handlers behind a click catch their own errors.
+class TButtonEnterKey : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return QObject::eventFilter(watched, event);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return QObject::eventFilter(watched, event);
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (!button || !button->isEnabled() || !button->isVisible())
+            return QObject::eventFilter(watched, event);
+        if (!key->isAutoRepeat())
+            button->click();
+        return true;
+    }
+};
+
 } // namespace
 
 const QStringList& TFrmMain::TabOrderNames()
@@ -170,6 +197,12 @@ void TFrmMain::InstallKeyboardNavigation()
     applyTabOrder();
     if (auto* browserArea = findChild<QWidget*>(QStringLiteral("FWebBrowserArea")))
         browserArea->installEventFilter(new TTabOrderKeeper(applyTabOrder, browserArea));
+
+    auto* enterKey = new TButtonEnterKey(this);
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->installEventFilter(enterKey);
+    for (QToolButton* button : findChildren<QToolButton*>())
+        button->installEventFilter(enterKey);
 
     if (GeoPage && GeoPage->vtList) {
         GeoPage->vtList->installEventFilter(new TFenceListKeys(*GeoPage, rgMap, GeoPage->vtList));

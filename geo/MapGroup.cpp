@@ -382,9 +382,27 @@ bool TMapGroup::CheckMapLoaded()
 {
     if (MapLoaded)
         return true;
-    Dialogs::ShowMessage(Translate(QStringLiteral("Message")), Translate(QStringLiteral("Google Map not loading !")),
-                         TMsgIcon::Information);
+    // Nothing has been loaded yet, so the map meant is the one chosen for the next load.
+    const QString text = FSettings.Provider == TMapProvider::Google
+                             ? Translate(QStringLiteral("Google Map not loading !"))
+                             : TranslateText("map_not_loading").arg(ChosenMapName());
+    Dialogs::ShowMessage(Translate(QStringLiteral("Message")), text, TMsgIcon::Information);
     return false;
+}
+
+QString TMapGroup::ChosenMapName() const
+{
+    switch (FSettings.Provider) {
+    case TMapProvider::Google:
+        return QStringLiteral("Google Map");
+    case TMapProvider::Tiles: {
+        const QString host = QUrl(TrimText(FSettings.TileUrl)).host();
+        return host.isEmpty() ? TranslateText("map_provider_tiles") : host;
+    }
+    case TMapProvider::Osm:
+        break;
+    }
+    return QStringLiteral("OpenStreetMap");
 }
 
 void TMapGroup::CallJavaScript(const QString& code)

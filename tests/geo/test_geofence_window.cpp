@@ -111,6 +111,8 @@ private slots:
     void saveRefusesBadFieldsAndSendsNothing();
     void drawnRectangleFillsTheEditor();
     void showAllEndsOnTheHighestFenceAndRowClickOnEmptyDrawsNothing();
+    void enterPressesTheFocusedButtonAndCornersGoOutAsTyped();
+    void editBeforeAnyMapNamesTheMapChosen();
 };
 
 void TestGeoFenceWindow::initTestCase()
@@ -415,6 +417,101 @@ void TestGeoFenceWindow::showAllEndsOnTheHighestFenceAndRowClickOnEmptyDrawsNoth
 
     QTest::mouseClick(w->rgMap->btn_GeoClearAll, Qt::LeftButton);
     QCOMPARE(LivePolygons(), 0);
+}
+
+// Enter on a button that has the keyboard presses it, in the editor as elsewhere. The corners are
+// only names: a "left-top" south-east of the "right-bottom" goes out as typed, with the tip.
+void TestGeoFenceWindow::enterPressesTheFocusedButtonAndCornersGoOutAsTyped()
+{
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    SelectRows({8});
+    Page().btn_GeoEdit->setFocus();
+    QTest::keyClick(Page().btn_GeoEdit, Qt::Key_Return);
+    QVERIFY(Panel().isVisible());
+    QCOMPARE(Panel().title(), QStringLiteral("Geo-Fence ID: [ 9 ]"));
+    Type(Panel().txtGeofenceName, QStringLiteral("Flip"));
+    Type(Panel().txtGeofenceLTLongitude, QStringLiteral("114"));
+    Type(Panel().txtGeofenceLTLatitude, QStringLiteral("22.5"));
+    Type(Panel().txtGeofenceRBLongitude, QStringLiteral("113.9"));
+    Type(Panel().txtGeofenceRBLatitude, QStringLiteral("22.9"));
+    w->cbTipOnOK->setChecked(true);
+    Panel().btnGeoSave->setFocus();
+    QTest::keyClick(Panel().btnGeoSave, Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(ExchangeDone());
+    w->cbTipOnOK->setChecked(false);
+    QVERIFY(!Panel().isVisible());
+    const QByteArray sent = "(P08,1,9," + FormatCoord(114) + "," + FormatCoord(22.5) + "," +
+                            FormatCoord(113.9) + "," + FormatCoord(22.9) + ",Flip)";
+    QCOMPARE(sim->ReceivedCommands(), QList<QByteArray>{sent});
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages[0].Text, QStringLiteral("Operation success !"));
+    QCOMPARE(Page().vtListGetText(8, TFenceTableModel::TagLTLatitude), QStringLiteral("22.5"));
+    QCOMPARE(Page().vtListGetText(8, TFenceTableModel::TagRBLatitude), QStringLiteral("22.9"));
+
+    // Close by Enter sends nothing; Return on a button of another page reads its group.
+    messages.clear();
+    sim->ClearReceivedCommands();
+    QTest::keyClick(Page().btn_GeoEdit, Qt::Key_Return);
+    QVERIFY(Panel().isVisible());
+    Panel().btn_Close->setFocus();
+    QTest::keyClick(Panel().btn_Close, Qt::Key_Return);
+    QVERIFY(!Panel().isVisible());
+    QVERIFY(sim->ReceivedCommands().isEmpty());
+    w->pgCtrl->setCurrentWidget(w->tsMain);
+    auto* gprsRead = w->findChild<QPushButton*>(QStringLiteral("btnGprsRead"));
+    QVERIFY(gprsRead);
+    gprsRead->setFocus();
+    QTest::keyClick(gprsRead, Qt::Key_Return);
+    QVERIFY(ExchangeDone());
+    QCOMPARE(sim->ReceivedCommands(), QList<QByteArray>{"(P05,0)"});
+    // Enter with a modifier is no press; a disabled button takes none.
+    sim->ClearReceivedCommands();
+    QTest::keyClick(gprsRead, Qt::Key_Return, Qt::ControlModifier);
+    gprsRead->setEnabled(false);
+    QTest::keyClick(gprsRead, Qt::Key_Return);
+    gprsRead->setEnabled(true);
+    QTest::qWait(200);
+    QVERIFY(sim->ReceivedCommands().isEmpty());
+    w->pgCtrl->setCurrentWidget(w->tsGeo);
+    QVERIFY(messages.isEmpty());
+}
+
+// Before a map has been loaded the map-dependent buttons say which map is missing: the
+// catalogue's text for Google, the map's own name otherwise.
+void TestGeoFenceWindow::editBeforeAnyMapNamesTheMapChosen()
+{
+    TFrmMain fresh;
+    fresh.show();
+    fresh.pgCtrl->setCurrentWidget(fresh.tsGeo);
+    QVERIFY(QTest::qWaitForWindowExposed(&fresh));
+    Dialogs::SetMessageHandler([this](const TMessageRequest& r) { messages << r; });
+    fresh.GeoPage->vtList->selectRow(0);
+    const struct {
+        TMapSettings Settings;
+        QString Text;
+    } cases[] = {
+        {TMapSettings{TMapProvider::Osm, {}, {}, {}}, QStringLiteral("OpenStreetMap not loading !")},
+        {TMapSettings{TMapProvider::Google, QStringLiteral("K"), {}, {}}, QStringLiteral("Google Map not loading !")},
+        {TMapSettings{TMapProvider::Tiles, {}, QStringLiteral("https://tiles.example.com/{z}/{x}/{y}.png"), {}},
+         QStringLiteral("tiles.example.com not loading !")},
+        {TMapSettings{TMapProvider::Tiles, {}, QStringLiteral("file:///srv/tiles/{z}/{x}/{y}.png"), {}},
+         QStringLiteral("Own tile server not loading !")},
+    };
+    for (const auto& c : cases) {
+        messages.clear();
+        fresh.rgMap->SetMapSettings(c.Settings);
+        fresh.GeoPage->btn_GeoEdit->setEnabled(true);
+        QTest::mouseClick(fresh.GeoPage->btn_GeoEdit, Qt::LeftButton);
+        QTest::mouseClick(fresh.rgMap->btn_GeoShowAllFence, Qt::LeftButton);
+        QCOMPARE(messages.size(), 2);
+        for (const TMessageRequest& m : messages) {
+            QCOMPARE(m.Text, c.Text);
+            QCOMPARE(m.Caption, QStringLiteral("Message"));
+        }
+        QVERIFY(!fresh.GeoPage->pnlGeoEdit->isVisible());
+    }
+    messages.clear();
 }
 
 QTEST_MAIN(TestGeoFenceWindow)
