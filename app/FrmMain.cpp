@@ -11,6 +11,7 @@
 #include "core/NestedLoops.h"
 #include "core/Numbers.h"
 #include "core/Version.h"
+#include "diag/ConsolePage.h"
 #include "diag/LogLine.h"
 #include "fleet/ProvisionWindow.h"
 #include "geo/MapGroup.h"
@@ -414,6 +415,8 @@ void TFrmMain::LogSent(const QString& word, const QByteArray& commandText)
 void TFrmMain::LogReceived(const QString& word, const QByteArray& payload)
 {
     AppendLogLine(FormatReceivedLine(Clock::Now(), word, payload));
+    if (FConsolePage)
+        FConsolePage->AnswerReceived();
 }
 
 QString TFrmMain::Translate(const QString& text) { return ::Translate(text); }

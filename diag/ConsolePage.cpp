@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -66,6 +67,9 @@ TConsolePage::TConsolePage(TCmdQueue& queue, TAppendLogLine appendLogLine, QWidg
     connect(edt_Send, &QLineEdit::returnPressed, this, &TConsolePage::btn_AdvOper_SendClick);
     connect(btn_AdvOper_Clear, &QPushButton::clicked, this, &TConsolePage::btn_AdvOper_ClearClick);
     connect(btn_AdvOper_CmdSave, &QPushButton::clicked, this, &TConsolePage::btn_AdvOper_CmdSaveClick);
+    FNoAnswer.setSingleShot(true);
+    connect(&FNoAnswer, &QTimer::timeout, this, &TConsolePage::NoAnswerTimer);
+    FSince.start();
 }
 
 void TConsolePage::btn_AdvOper_SendClick()
@@ -82,12 +86,59 @@ void TConsolePage::btn_AdvOper_SendClick()
     }
     FAppendLogLine(FormatSentLine(Clock::Now(), ::Translate(QStringLiteral("Send")), text));
     // Beside the queue: no item, no progress, no time-out, no busy state, and the direction of
-    // the last queued command stays. With the port closed this ends a running exchange.
+    // the last queued command stays. With the port closed this ends a running exchange and
+    // nothing goes out, so nothing waits for an answer either.
     try {
+        const bool goesOut = FQueue.IsChannelOpen();
         FQueue.WriteToPort(frame);
+        if (goesOut)
+            Await(text);
     } catch (const EAppError& e) {
         Dialogs::ShowMessage(QStringLiteral("ERROR"), e.Message(), TMsgIcon::Error);
     }
+}
+
+void TConsolePage::Await(const QString& text)
+{
+    FWaiting.append(TWaiting{text, FSince.elapsed() + FAnswerWaitMs});
+    ScheduleNoAnswer();
+}
+
+void TConsolePage::AnswerReceived()
+{
+    if (FWaiting.isEmpty())
+        return;
+    FWaiting.removeFirst();
+    ScheduleNoAnswer();
+}
+
+QStringList TConsolePage::Waiting() const
+{
+    QStringList texts;
+    for (const TWaiting& w : FWaiting)
+        texts << w.Text;
+    return texts;
+}
+
+void TConsolePage::ScheduleNoAnswer()
+{
+    if (FWaiting.isEmpty()) {
+        FNoAnswer.stop();
+        return;
+    }
+    FNoAnswer.start(int(std::max<qint64>(0, FWaiting.first().DueMs - FSince.elapsed())));
+}
+
+void TConsolePage::NoAnswerTimer()
+{
+    const qint64 now = FSince.elapsed();
+    while (!FWaiting.isEmpty() && FWaiting.first().DueMs <= now) {
+        const TWaiting gone = FWaiting.takeFirst();
+        const int seconds = (FAnswerWaitMs + 999) / 1000;
+        FAppendLogLine(FormatNoticeLine(
+            Clock::Now(), TranslateCount("console_no_answer", seconds).arg(gone.Text, QString::number(seconds))));
+    }
+    ScheduleNoAnswer();
 }
 
 void TConsolePage::btn_AdvOper_ClearClick()

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QList>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -25,6 +28,16 @@ public:
     void btn_AdvOper_ClearClick();
     void btn_AdvOper_CmdSaveClick();
 
+    // An answer came in (any answer: a console command has no tag of its own to match). It
+    // takes the oldest console command still waiting.
+    void AnswerReceived();
+    // A console command that gets no answer within this time is said so in one log line: the
+    // tracker answers within 2 s, and the queue gives up on a command after 2 to 3 s as well.
+    static constexpr int DefaultAnswerWaitMs = 3000;
+    void SetAnswerWaitMs(int ms) { FAnswerWaitMs = ms; }
+    // The console commands sent and not answered yet, oldest first.
+    QStringList Waiting() const;
+
     QLabel* lbl_AdvOper_ASCIICmd = nullptr;
     QLineEdit* edt_Send = nullptr;
     QPushButton* btn_AdvOper_Send = nullptr;
@@ -36,6 +49,18 @@ public:
     static constexpr const char* DefaultSaveName = "Tovrik_Result";
 
 private:
+    struct TWaiting {
+        QString Text;
+        qint64 DueMs; // on FSince
+    };
+    void Await(const QString& text);
+    void NoAnswerTimer();
+    void ScheduleNoAnswer();
+
     TCmdQueue& FQueue;
     TAppendLogLine FAppendLogLine;
+    QList<TWaiting> FWaiting;
+    QTimer FNoAnswer;
+    QElapsedTimer FSince;
+    int FAnswerWaitMs = DefaultAnswerWaitMs;
 };

@@ -46,8 +46,11 @@ constexpr TProgramText Texts[] = {
     {"status_stale", "%1 (from the last tracker, read before the port was closed)"},
     // Console.
     {"console_not_sent", "Not sent: %1"},
+    {"console_no_answer", "No answer to \"%1\" within %2 seconds."},
+    {"console_no_answer_one", "No answer to \"%1\" within %2 second."},
     // Start-up.
     {"settings_unreadable", "The settings file \"%1\" cannot be read, so it is left as it is and the defaults are used for this run. %2"},
+    {"language_next_start", "The window's captions change to this language at the next start; messages and log lines use it from now on."},
     // Map.
     {"map_settings_button", "Map settings..."},
     {"map_settings_caption", "Map settings"},
@@ -168,6 +171,16 @@ QString EnglishText(const char* key)
 {
     const TProgramText* t = Find(key);
     return t ? QString::fromUtf8(t->English) : QString();
+}
+
+QString TranslateCount(const char* key, qint64 count)
+{
+    if (count == 1) {
+        const QByteArray one = QByteArray(key) + "_one";
+        if (Find(one.constData()))
+            return TranslateText(one.constData());
+    }
+    return TranslateText(key);
 }
 
 QString TranslateText(const char* key)

@@ -3,6 +3,7 @@
 #include "core/DataFolder.h"
 #include "core/Dialogs.h"
 #include "core/IniText.h"
+#include "diag/ConsolePage.h"
 #include "diag/DebugMemo.h"
 #include "diag/LogLine.h"
 #include "diag/LogView.h"
@@ -237,6 +238,56 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(ConsoleLines().last().contains(" << "), 5000);
         QCOMPARE(ConsoleLines().last(), stamp + " << Write : (0123456789,P09,300)");
         QCOMPARE(ConsoleLines().at(ConsoleLines().size() - 2), stamp + " >> Send : (P09,0)");
+        QVERIFY(messages.isEmpty());
+    }
+
+    // A console command stands outside the queue and its time-out: when no answer comes within
+    // the console's wait, one line says so; an answered command gets no such line. The field keeps
+    // what was sent, so that Send sends it again.
+    void ConsoleCommandWithoutAnswerIsSaidOnce()
+    {
+        TSimTracker sim;
+        QVERIFY(sim.Start());
+        OpenPortTo(sim);
+        auto* console = window->findChild<TConsolePage*>("pnlConsole");
+        QVERIFY(console);
+        QCOMPARE(int(TConsolePage::DefaultAnswerWaitMs), 3000);
+        console->SetAnswerWaitMs(600);
+
+        TypeAndSend("(P01,0)");
+        QTRY_VERIFY_WITH_TIMEOUT(ConsoleLines().last().contains(" << "), 5000);
+        QVERIFY(console->Waiting().isEmpty());
+
+        // Not a command the tracker knows: it stays silent.
+        TypeAndSend("hello world");
+        QCOMPARE(console->Waiting(), QStringList{"hello world"});
+        QCOMPARE(window->findChild<QLineEdit*>("edt_Send")->text(), QString("hello world"));
+        QTest::qWait(300);
+        QCOMPARE(ConsoleLines().filter(" !! ").size(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(ConsoleLines().filter(" !! ").size(), 1, 3000);
+        QCOMPARE(ConsoleLines().last(), stamp + " !! No answer to \"hello world\" within 1 second.");
+        QCOMPARE(DebugView()->Lines(), ConsoleLines());
+        QTest::qWait(1000);
+        QCOMPARE(ConsoleLines().filter(" !! ").size(), 1);
+
+        // A silent tracker, two commands in a row: a line for each, in the order sent.
+        TSimFaults faults;
+        faults.Silent = true;
+        sim.SetFaults(faults);
+        console->SetAnswerWaitMs(2000);
+        TypeAndSend("(P05,0)");
+        TypeAndSend("(P09,0)");
+        QTRY_COMPARE_WITH_TIMEOUT(ConsoleLines().filter(" !! ").size(), 3, 5000);
+        const QStringList notices = ConsoleLines().filter(" !! ");
+        QCOMPARE(notices[1], stamp + " !! No answer to \"(P05,0)\" within 2 seconds.");
+        QCOMPARE(notices[2], stamp + " !! No answer to \"(P09,0)\" within 2 seconds.");
+        QCOMPARE(sim.ReceivedCommands().mid(sim.ReceivedCommands().size() - 2),
+                 (QList<QByteArray>{"(P05,0)", "(P09,0)"}));
+
+        // With the port closed nothing goes out, so nothing waits.
+        QTest::mouseClick(window->btn_Switch, Qt::LeftButton);
+        TypeAndSend("(P01,0)");
+        QVERIFY(console->Waiting().isEmpty());
         QVERIFY(messages.isEmpty());
     }
 
