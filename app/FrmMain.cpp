@@ -387,6 +387,8 @@ bool TFrmMain::eventFilter(QObject* watched, QEvent* event)
         auto* mouse = static_cast<QMouseEvent*>(event);
         lblIDMouseDown(mouse->button(), mouse->modifiers());
     }
+    if (watched == lblLanguageNotice && lblLanguageNotice && event->type() == QEvent::MouseButtonPress)
+        lblLanguageNotice->hide();
     return QWidget::eventFilter(watched, event);
 }
 

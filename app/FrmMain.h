@@ -151,6 +151,17 @@ private:
     // The user picked a language: load it and remember it in the settings file. Captions keep
     // their texts until the next start; texts built from now on are in the new language.
     void cbLanguageChange();
+    // After a choice of another language than the captions show: one notice above the language
+    // list, in the new language, that the captions change at the next start. A later choice
+    // replaces it; choosing the captions' own language again takes it away.
+    void ShowLanguageNotice(const QString& chosen);
+    void PlaceLanguageNotice();
+    // The language whose texts the captions got at start-up.
+    QString FCaptionLanguage;
+public:
+    QLabel* lblLanguageNotice = nullptr;
+    static constexpr int LanguageNoticeMs = 15000;
+private:
     // Replaces an alarm group's four choices by the translations of "All Close", "GPRS", "SMS"
     // and "All Open"; the texts are numbered even when the group is missing.
     void TranslateAlarmChoices(QWidget* radioGroup);

@@ -103,7 +103,7 @@ void TFrmMain::btn_GeoImportClick()
         int count = 0;
         for (const TGeoFence& f : GeoFences)
             count += !f.IsEmpty() || !f.FenceName.isEmpty();
-        AppendLogLine(TranslateText("fence_imported")
+        AppendLogLine(TranslateCount("fence_imported", count)
                           .arg(QString::number(count), QDir::toNativeSeparators(path),
                                ::Translate(QStringLiteral("Write Selected Geo-fence"))));
     } catch (const EAppError& e) {

@@ -17,10 +17,16 @@
 #include "geo/MapGroup.h"
 #include "i18n/Language.h"
 
+#include "i18n/ProgramTexts.h"
+
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QGroupBox>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QRadioButton>
+#include <QTimer>
+#include <algorithm>
 
 void TFrmMain::FillLanguageList()
 {
@@ -30,7 +36,11 @@ void TFrmMain::FillLanguageList()
     connect(cbLanguage, &QComboBox::activated, this, &TFrmMain::cbLanguageChange, Qt::UniqueConnection);
 }
 
-void TFrmMain::LoadConfiguredLanguage() { LoadLanguage(FLanguage); }
+void TFrmMain::LoadConfiguredLanguage()
+{
+    LoadLanguage(FLanguage);
+    FCaptionLanguage = CurrentLanguage();
+}
 
 void TFrmMain::SaveEnglishCatalogue() { SaveLanguageCatalogue(QStringLiteral("english")); }
 
@@ -68,9 +78,53 @@ void TFrmMain::cbLanguageChange()
             throw EAppError(QStringLiteral("Cannot read file \"%1\". %2").arg(path, reason));
         settings.WriteString(QStringLiteral("config"), QStringLiteral("language"), name);
         settings.SaveFile(path);
+        ShowLanguageNotice(name);
     } catch (const EAppError& e) {
         Dialogs::ShowMessage(windowTitle(), e.Message(), TMsgIcon::Error);
     }
+}
+
+void TFrmMain::ShowLanguageNotice(const QString& chosen)
+{
+    if (chosen.compare(FCaptionLanguage, Qt::CaseInsensitive) == 0) {
+        if (lblLanguageNotice)
+            lblLanguageNotice->hide();
+        return;
+    }
+    if (!lblLanguageNotice) {
+        // Lies over the page just above the language list; a click or its time takes it away.
+        lblLanguageNotice = new QLabel(this);
+        lblLanguageNotice->setObjectName(QStringLiteral("lblLanguageNotice"));
+        lblLanguageNotice->setTextFormat(Qt::PlainText);
+        lblLanguageNotice->setWordWrap(true);
+        lblLanguageNotice->setStyleSheet(QStringLiteral(
+            "QLabel { background: #FFF8DC; color: #3A2E00; border: 1px solid #C8A040; padding: 8px; }"));
+        lblLanguageNotice->installEventFilter(this);
+        auto* timer = new QTimer(lblLanguageNotice);
+        timer->setObjectName(QStringLiteral("tmLanguageNotice"));
+        timer->setSingleShot(true);
+        connect(timer, &QTimer::timeout, lblLanguageNotice, &QWidget::hide);
+    }
+    // Said in the language just chosen, which is the one loaded now.
+    lblLanguageNotice->setText(TranslateText("language_next_start"));
+    lblLanguageNotice->setAccessibleName(lblLanguageNotice->text());
+    PlaceLanguageNotice();
+    lblLanguageNotice->show();
+    lblLanguageNotice->raise();
+    if (auto* timer = lblLanguageNotice->findChild<QTimer*>(QStringLiteral("tmLanguageNotice")))
+        timer->start(LanguageNoticeMs);
+}
+
+void TFrmMain::PlaceLanguageNotice()
+{
+    const int width = 320;
+    lblLanguageNotice->setFixedWidth(width);
+    lblLanguageNotice->adjustSize();
+    // Right-aligned with the language list's right edge, just above the bottom panel.
+    const QPoint listRight = cbLanguage->mapTo(this, QPoint(cbLanguage->width(), 0));
+    const int x = std::clamp(listRight.x() - width, 4, this->width() - width - 4);
+    const int y = pnBtm->mapTo(this, QPoint(0, 0)).y() - lblLanguageNotice->height() - 4;
+    lblLanguageNotice->move(x, std::max(0, y));
 }
 
 void TFrmMain::TranslateAlarmChoices(QWidget* radioGroup)

@@ -292,7 +292,8 @@ QString TFenceFileContents::ProblemsText() const
     for (const TFenceFileProblem& p : Problems.first(qMin(Problems.size(), MaxListedProblems)))
         lines << p.Text;
     if (Problems.size() > MaxListedProblems)
-        lines << TranslateText("fence_more_problems").arg(Problems.size() - MaxListedProblems);
+        lines << TranslateCount("fence_more_problems", Problems.size() - MaxListedProblems)
+                     .arg(Problems.size() - MaxListedProblems);
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -266,7 +266,7 @@ void TProvisionWindow::btnProvisionStartClick()
         edtProvisionFences->setEnabled(false);
         cbProvisionCapture->setEnabled(false);
         if (lblProvisionStatus->text().isEmpty())
-            lblProvisionStatus->setText(TranslateText("station_running").arg(FTiles.size()));
+            lblProvisionStatus->setText(TranslateCount("station_running", FTiles.size()).arg(FTiles.size()));
         ShowCounters();
         for (TStationTile* tile : FTiles)
             StartSlot(tile);
@@ -305,9 +305,17 @@ void TProvisionWindow::OnTrackerEnded(const TProvisionResult& result)
         ++FPassed;
     else if (result.Outcome != TProvisionOutcome::Again)
         ++FFailed;
-    QString line = result.Identifier + QStringLiteral("  ") + result.ResultWord();
-    if (!result.Details().isEmpty())
-        line += QStringLiteral("  ") + result.Details();
+    // The report keeps its English words; the window says them in the language chosen.
+    QString details = result.Error;
+    if (result.Outcome == TProvisionOutcome::Differs) {
+        QStringList parts;
+        for (const TDifferenceRow& d : result.Rows())
+            parts << TranslateText("verify_row").arg(d.Name, d.Written, d.ReadBack);
+        details = parts.join(QStringLiteral("; "));
+    }
+    QString line = result.Identifier + QStringLiteral("  ") + ShownResultWord(result.ResultWord());
+    if (!details.isEmpty())
+        line += QStringLiteral("  ") + details;
     lstProvisionReport->addItem(line);
     lstProvisionReport->scrollToBottom();
     ShowCounters();
@@ -315,9 +323,24 @@ void TProvisionWindow::OnTrackerEnded(const TProvisionResult& result)
 
 void TProvisionWindow::ShowCounters()
 {
-    const double hours = FRunClock.isValid() ? FRunClock.elapsed() / 3600000.0 : 0;
-    const int perHour = hours > 0 ? int((FPassed + FFailed) / hours + 0.5) : 0;
-    lblProvisionCounters->setText(TranslateText("station_counters").arg(FPassed).arg(FFailed).arg(perHour));
+    lblProvisionCounters->setText(CountersText(FPassed, FFailed, FRunClock.isValid() ? FRunClock.elapsed() : 0));
+}
+
+QString TProvisionWindow::CountersText(int passed, int failed, qint64 runMs)
+{
+    const int trackers = passed + failed;
+    if (runMs <= 0 || (trackers < RateAfterTrackers && runMs < RateAfterMs))
+        return TranslateText("station_counters").arg(passed).arg(failed);
+    const qint64 perHour = qint64(trackers * 3600000.0 / double(runMs) + 0.5);
+    return TranslateCount("station_counters_rate", perHour).arg(passed).arg(failed).arg(perHour);
+}
+
+QString TProvisionWindow::ShownResultWord(const QString& word)
+{
+    const QByteArray key = "result_" + word.toLatin1().replace(' ', '_');
+    const QString shown = TranslateText(key.constData());
+    // A word without a text of its own shows as the report has it.
+    return shown == QString::fromLatin1(key) ? word : shown;
 }
 
 void TProvisionWindow::btnProvisionStopClick()

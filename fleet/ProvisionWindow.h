@@ -42,6 +42,15 @@ public:
     // Shows the one provisioning window of `owner`, made on first use.
     static TProvisionWindow* ShowFor(QWidget* owner, QComboBox* mainPortList, TOwnerPorts ports);
 
+    // The counters above the tiles: passed and failed, and the pace in trackers per hour once it
+    // says something (after RateAfterTrackers trackers or RateAfterMs of the run); a single tracker
+    // after a minute is no rate.
+    static QString CountersText(int passed, int failed, qint64 runMs);
+    static constexpr int RateAfterTrackers = 5;
+    static constexpr qint64 RateAfterMs = 5 * 60 * 1000;
+    // A result word of the report ("pass", "no tracker") as the window shows it, translated.
+    static QString ShownResultWord(const QString& word);
+
     void btnProvisionParamsClick();
     void btnProvisionFencesClick();
     void btnProvisionAddPortClick();

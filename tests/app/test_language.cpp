@@ -24,6 +24,7 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -410,6 +411,54 @@ private slots:
         QTest::mouseClick(write, Qt::LeftButton);
         QCOMPARE(FMessages.size(), 1);
         QCOMPARE(FMessages[0].Text, QString::fromUtf8("Introduzca un nivel de batería baja mayor que 10!"));
+    }
+
+    // Choosing another language changes no caption in this run; a notice above the list says so
+    // once, in the language chosen, without a box. Choosing the captions' own language again
+    // takes it away.
+    void choosingAnotherLanguageSaysWhenTheCaptionsChange()
+    {
+        const QString shipped = QFINDTESTDATA("../../locale/spanish.lng");
+        QVERIFY(!shipped.isEmpty());
+        WriteFile(LocalePath("spanish.lng"), ReadFile(shipped));
+        auto window = Start();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QVERIFY(!window->lblLanguageNotice || !window->lblLanguageNotice->isVisible());
+
+        Choose(*window, "spanish");
+        QLabel* notice = window->lblLanguageNotice;
+        QVERIFY(notice);
+        QVERIFY(notice->isVisible());
+        QCOMPARE(notice->text(), QString::fromUtf8("Los textos de la ventana cambian a este idioma en el próximo inicio; "
+                                                   "los mensajes y las líneas del registro lo usan desde ahora."));
+        QVERIFY(FMessages.isEmpty());
+        // Whole, inside the window, just above the bottom bar, and over the language list's column.
+        const QRect shown(notice->mapTo(window.get(), QPoint(0, 0)), notice->size());
+        QVERIFY(window->rect().contains(shown));
+        QVERIFY(shown.bottom() < window->pnBtm->mapTo(window.get(), QPoint(0, 0)).y());
+        QVERIFY(notice->heightForWidth(notice->width()) <= notice->height());
+        const int listRight = window->cbLanguage->mapTo(window.get(), QPoint(window->cbLanguage->width(), 0)).x();
+        QVERIFY(shown.left() <= listRight && shown.right() >= listRight - window->cbLanguage->width());
+
+        // Chosen again: still one notice; back to the captions' language: gone.
+        Choose(*window, "spanish");
+        QCOMPARE(window->findChildren<QLabel*>("lblLanguageNotice").size(), 1);
+        Choose(*window, "english");
+        QVERIFY(!notice->isVisible());
+        // A click takes it away too, and so does its time.
+        Choose(*window, "spanish");
+        QVERIFY(notice->isVisible());
+        QTest::mouseClick(notice, Qt::LeftButton);
+        QVERIFY(!notice->isVisible());
+        Choose(*window, "spanish");
+        auto* timer = notice->findChild<QTimer*>("tmLanguageNotice");
+        QVERIFY(timer && timer->isActive());
+        QCOMPARE(timer->interval(), TFrmMain::LanguageNoticeMs);
+        // The captions themselves wait for the next start.
+        QCOMPARE(window->findChild<QAbstractButton*>("btn_AdvOper_Send")->text(), QString("Send"));
+        QCOMPARE(window->pgCtrl->tabText(0), QString("Main Settings"));
+        QVERIFY(FMessages.isEmpty());
     }
 
     void choosingTheSameLanguageStillWritesTheSettings()

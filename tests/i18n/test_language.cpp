@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
@@ -210,6 +211,58 @@ private slots:
                 }
             }
         }
+    }
+
+    void shippedLanguagesHaveEveryCatalogueNumberAndCountedForm()
+    {
+        const QString folder = QStringLiteral(QT_TESTCASE_SOURCEDIR "/../../locale");
+        // Texts that read the same in the language as in English: words both languages share.
+        const QMap<QString, QSet<QString>> sameAsEnglish = {
+            {"spanish", {"error_caption", "port_list_line", "provision_tracker", "result_error"}},
+            {"chinese", {"port_list_line"}},
+        };
+        const QRegularExpression words(QStringLiteral("[A-Za-z]{2,}"));
+        for (auto it = sameAsEnglish.cbegin(); it != sameAsEnglish.cend(); ++it) {
+            const QString& language = it.key();
+            TIniText file;
+            QVERIFY(file.LoadFile(folder + "/" + language + ".lng"));
+            // Every number of the catalogue, 000 to 104.
+            for (int n = 0; n <= 104; ++n) {
+                const QString key = QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
+                QVERIFY2(!file.ReadString("language", key, QString()).isEmpty(), qPrintable(language + ": " + key));
+            }
+            for (const TProgramText& t : ProgramTexts()) {
+                const QString key = QString::fromLatin1(t.Key);
+                const QString translated = file.ReadString("texts", key, QString());
+                const QString where = language + ": " + key;
+                // Translated, not copied: a text with words of its own differs from the English.
+                QString bare = QString::fromUtf8(t.English);
+                bare.remove(QRegularExpression(QStringLiteral("%[0-9]")));
+                if (translated == QString::fromUtf8(t.English) && bare.contains(words))
+                    QVERIFY2(it.value().contains(key), qPrintable(where + " is the English text"));
+                // A counted text's form for one has its text for every other count beside it.
+                if (key.endsWith(QLatin1String("_one"))) {
+                    const QByteArray other = key.chopped(4).toLatin1();
+                    QVERIFY2(!EnglishText(other.constData()).isEmpty(), qPrintable(key));
+                    QVERIFY2(!file.ReadString("texts", QString::fromLatin1(other), QString()).isEmpty(),
+                             qPrintable(where));
+                }
+            }
+        }
+    }
+
+    void countedTextsTakeTheirFormForOne()
+    {
+        WriteFile(LocalePath("spanish.lng"), ReadFile(QStringLiteral(QT_TESTCASE_SOURCEDIR "/../../locale/spanish.lng")));
+        LoadLanguage("spanish");
+        QCOMPARE(TranslateCount("station_running", 1).arg(1), QString::fromUtf8("Configurando en 1 puerto."));
+        QCOMPARE(TranslateCount("station_running", 2).arg(2), QString::fromUtf8("Configurando en 2 puertos."));
+        QCOMPARE(TranslateCount("station_running", 0).arg(0), QString::fromUtf8("Configurando en 0 puertos."));
+        LoadLanguage("english");
+        QCOMPARE(TranslateCount("console_no_answer", 1).arg("x", "1"), QString("No answer to \"x\" within 1 second."));
+        QCOMPARE(TranslateCount("console_no_answer", 3).arg("x", "3"), QString("No answer to \"x\" within 3 seconds."));
+        // A text without a form for one is the same for every count.
+        QCOMPARE(TranslateCount("provision_step_fences", 1), TranslateText("provision_step_fences"));
     }
 
     void programTextsComeFromSectionTexts()
