@@ -112,13 +112,13 @@ const QStringList& TFrmMain::CommandButtonNames()
 
 void TFrmMain::SetCommandButtonsEnabled(bool enabled)
 {
+    if (!enabled)
+        rgbBar->SetNote(QString()); // an exchange starts: an earlier note no longer holds
     // The buttons live on their pages; they are found by name, in the fixed order.
     for (const QString& name : CommandButtonNames())
         if (auto* button = findChild<QWidget*>(name))
             button->setEnabled(enabled);
 }
-    if (!enabled)
-        rgbBar->SetNote(QString()); // an exchange starts: an earlier note no longer holds
 
 // ---------------------------------------------------------------------------------------------
 // Layout
