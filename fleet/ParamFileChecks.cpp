@@ -7,7 +7,6 @@
 #include "params/TrackerSettings.h"
 
 #include <QFileInfo>
-#include <limits>
 
 namespace {
 
@@ -83,7 +82,7 @@ TParamFileCheck CheckParamFileForRun(const QString& path, bool requireEveryKey)
             }
             [[fallthrough]];
         default:
-            if (def.Min == std::numeric_limits<int32_t>::min() && def.Max == std::numeric_limits<int32_t>::max())
+            if (!def.Bounded())
                 refuse(key, QStringLiteral("is \"%1\", not a whole number").arg(v));
             else
                 refuse(key, QStringLiteral("is \"%1\", not a whole number from %2 to %3").arg(v).arg(def.Min).arg(def.Max));

@@ -6,7 +6,6 @@
 #include "i18n/ProgramTexts.h"
 #include "params/TrackerSettings.h"
 
-
 namespace {
 
 // The value positions of a write, after the leading comma of its parameter text.
@@ -22,11 +21,11 @@ QString Joined(const QList<QByteArray>& values)
 }
 
 // Applies answer fields to a model of their own; false when the model cannot take them.
-bool Apply(TTrackerSettings& model, const TResponseFields& fields, QStringList& applied)
+bool Apply(TTrackerSettings& model, const TResponseFields& fields, QStringList* applied = nullptr)
 {
     QByteArrayList list(fields.begin(), fields.end());
     try {
-        return model.ApplyAnswer("(" + list.join(',') + ")", &applied);
+        return model.ApplyAnswer("(" + list.join(',') + ")", applied);
     } catch (const EAppError&) {
         return false;
     }
@@ -59,16 +58,15 @@ QList<TFieldDifference> WriteAnswerDifferences(const TCmdItem& write, const TRes
     sentFields += written;
     TTrackerSettings sent;
     TTrackerSettings held;
-    QStringList sentKeys;
     QStringList heldKeys;
-    const bool sentApplies = Apply(sent, sentFields, sentKeys);
-    // An answer of another shape, one the model cannot take, or one for another entry differs
-    // as a whole.
+    // An answer of another shape, or for another entry, differs as a whole.
     const bool sameEntry = !hasEntry || (!answered.isEmpty() && StrToIntDef(QString::fromLatin1(answered[0]), -1) == entry);
-    if (answered.size() != written.size() || !sameEntry || !Apply(held, answer, heldKeys))
+    if (answered.size() != written.size() || !sameEntry)
         return whole(0);
-    if (!sentApplies) // a write no model takes: its texts are all there is to compare
+    if (!Apply(sent, sentFields)) // a write no model takes: its texts are all there is to compare
         return Joined(written) == Joined(answered) ? QList<TFieldDifference>() : whole(0);
+    if (!Apply(held, answer, &heldKeys))
+        return whole(0);
     if (write.CmdNo == GeoFenceCmdNo)
         return SameFenceValue(sent.Fences[size_t(entry - 1)], held.Fences[size_t(entry - 1)]) ? QList<TFieldDifference>()
                                                                                               : whole(1);
@@ -80,6 +78,7 @@ QList<TFieldDifference> WriteAnswerDifferences(const TCmdItem& write, const TRes
         differences << TFieldDifference{SettingName(*FindSettingDef(d.Key)), d.Expected, d.Actual};
     return differences;
 }
+
 QString AnswerDifferenceLines(const QList<TFieldDifference>& differences)
 {
     QStringList lines;

@@ -83,8 +83,6 @@ QString WireForm(const QString& key, const QString& text)
     return trimmed;
 }
 
-QByteArray CoordForm(double degrees) { return FormatCoord(degrees); }
-
 QString Field(const TResponseFields& fields, int index)
 {
     if (index >= fields.size())
@@ -137,7 +135,7 @@ QString SettingRefusalText(const TSettingDef& def, TValueFault fault)
     case TValueFault::Empty: return TranslateText("refuse_empty").arg(name);
     case TValueFault::NotNumber:
         // Without a range to name, the plain refusal says enough.
-        if (def.Min == std::numeric_limits<int32_t>::min() && def.Max == std::numeric_limits<int32_t>::max())
+        if (!def.Bounded())
             return TranslateText("refuse_not_number").arg(name);
         [[fallthrough]];
     case TValueFault::OutOfRange:
@@ -156,9 +154,9 @@ bool SameSettingValue(const QString& key, const QString& a, const QString& b)
 
 bool SameFenceValue(const TGeoFence& a, const TGeoFence& b)
 {
-    return a.FenceName == b.FenceName && CoordForm(a.LTLongitude) == CoordForm(b.LTLongitude) &&
-           CoordForm(a.LTLatitude) == CoordForm(b.LTLatitude) && CoordForm(a.RBLongitude) == CoordForm(b.RBLongitude) &&
-           CoordForm(a.RBLatitude) == CoordForm(b.RBLatitude);
+    return a.FenceName == b.FenceName && FormatCoord(a.LTLongitude) == FormatCoord(b.LTLongitude) &&
+           FormatCoord(a.LTLatitude) == FormatCoord(b.LTLatitude) &&
+           FormatCoord(a.RBLongitude) == FormatCoord(b.RBLongitude) && FormatCoord(a.RBLatitude) == FormatCoord(b.RBLatitude);
 }
 
 const TSettingDef* FindSettingDef(const QString& key)

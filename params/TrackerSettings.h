@@ -9,6 +9,7 @@
 #include <QMap>
 #include <QString>
 #include <array>
+#include <limits>
 
 // What a setting's value may be, as its control on the pages allows it.
 enum class TSettingType {
@@ -36,6 +37,12 @@ struct TSettingDef {
     int32_t Min;          // the range of an Integer or a Choice
     int32_t Max;
     bool Required;        // an empty value is refused
+
+    // An Integer whose range is narrower than any whole number.
+    bool Bounded() const
+    {
+        return Min != std::numeric_limits<int32_t>::min() || Max != std::numeric_limits<int32_t>::max();
+    }
 };
 
 // Checks a value in the model's form (trimmed) against its setting's type and range.
