@@ -13,44 +13,60 @@ TPseudoTerminal::~TPseudoTerminal() { Close(); }
 
 bool TPseudoTerminal::Open(QString* error)
 {
-    Close();
+    int master = -1;
+    int keeper = -1;
     const auto fail = [&](const char* step) {
         if (error)
             *error = QStringLiteral("%1: %2").arg(QString::fromLatin1(step), QString::fromLocal8Bit(std::strerror(errno)));
-        Close();
+        const int saved = errno;
+        if (keeper >= 0)
+            close(keeper);
+        if (master >= 0)
+            close(master);
+        errno = saved;
         return false;
     };
-    FMaster = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (FMaster < 0)
+    master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0)
         return fail("posix_openpt");
-    if (grantpt(FMaster) != 0 || unlockpt(FMaster) != 0)
+    if (grantpt(master) != 0 || unlockpt(master) != 0)
         return fail("grantpt/unlockpt");
     char name[128];
-    if (ptsname_r(FMaster, name, sizeof name) != 0)
+    if (ptsname_r(master, name, sizeof name) != 0)
         return fail("ptsname");
-    FDevicePath = QString::fromLocal8Bit(name);
-    const int flags = fcntl(FMaster, F_GETFL);
-    if (flags < 0 || fcntl(FMaster, F_SETFL, flags | O_NONBLOCK) != 0)
+    const int flags = fcntl(master, F_GETFL);
+    if (flags < 0 || fcntl(master, F_SETFL, flags | O_NONBLOCK) != 0)
         return fail("fcntl");
-    FDeviceKeeper = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (FDeviceKeeper < 0)
+    keeper = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (keeper < 0)
         return fail("open device side");
     termios t{};
-    if (tcgetattr(FDeviceKeeper, &t) != 0)
+    if (tcgetattr(keeper, &t) != 0)
         return fail("tcgetattr");
     cfmakeraw(&t);
-    if (tcsetattr(FDeviceKeeper, TCSANOW, &t) != 0)
+    if (tcsetattr(keeper, TCSANOW, &t) != 0)
         return fail("tcsetattr");
+    Close(); // the pair before, or the number it held, goes only now
+    FMaster = master;
+    FDeviceKeeper = keeper;
+    FDevicePath = QString::fromLocal8Bit(name);
     return true;
 }
 
 void TPseudoTerminal::Close()
 {
+    HangUp();
     if (FDeviceKeeper >= 0)
         close(FDeviceKeeper);
+    FDeviceKeeper = -1;
+}
+
+void TPseudoTerminal::HangUp()
+{
+    // The device side's handles see the hang-up as soon as the controlling side closes; the
+    // kernel frees the number only once the last handle to the device side is closed too.
     if (FMaster >= 0)
         close(FMaster);
-    FDeviceKeeper = -1;
     FMaster = -1;
 }
 

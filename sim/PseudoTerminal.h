@@ -14,10 +14,17 @@ public:
     TPseudoTerminal(const TPseudoTerminal&) = delete;
     TPseudoTerminal& operator=(const TPseudoTerminal&) = delete;
 
-    // False with the system's reason in *error.
+    // False with the system's reason in *error (a pair open before stays as it was). A pair
+    // open before, or a number still held after HangUp, is released only once the new pair is
+    // open, so the new device always has another number than the one before.
     bool Open(QString* error = nullptr);
     // Ends the pair: a port that has the device open sees a hang-up.
     void Close();
+    // Ends the controlling side only: a port that has the device open sees a hang-up and the
+    // device node goes, as an unplugged adapter's does, but its number stays taken until Close
+    // or the next Open. Linux gives a freed number to the next pseudo-terminal opened anywhere
+    // on the machine; held, no other one can appear under this device path meanwhile.
+    void HangUp();
     bool IsOpen() const { return FMaster >= 0; }
 
     QString DevicePath() const { return FDevicePath; }

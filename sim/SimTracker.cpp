@@ -4,11 +4,14 @@
 #include "link/FrameCodec.h"
 #include "sim/SimDevice.h"
 
+#include <QFile>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -31,7 +34,9 @@ TSimTracker::~TSimTracker() { Stop(); }
 
 bool TSimTracker::Start(QString* error)
 {
-    Stop();
+    // The tracker before goes away as if pulled out; its number is held until the new device
+    // is open, so the new one is always another.
+    Unplug();
     if (!FPty.Open(error))
         return false;
     FWakeHandle = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
@@ -54,10 +59,36 @@ bool TSimTracker::Start(QString* error)
     FStop = false;
     FNextBattery = TClock::now();
     FThread = std::thread([this] { Run(); });
+    // The link appears only once the tracker answers behind it.
+    if (!MakeLink(error)) {
+        Stop();
+        return false;
+    }
     return true;
 }
 
+bool TSimTracker::Replug(QString* error) { return Start(error); }
+
+void TSimTracker::Unplug()
+{
+    // Whatever looks for the tracker by its link from now on finds nothing, before the line
+    // hangs up: nobody can follow the link to a device that is about to vanish.
+    RemoveLink();
+    HaltThread();
+    FPty.HangUp();
+    std::lock_guard lock(FMutex);
+    if (FRunning)
+        FHungUp = true;
+    FRunning = false;
+}
+
 void TSimTracker::Stop()
+{
+    Unplug();
+    FPty.Close();
+}
+
+void TSimTracker::HaltThread()
 {
     if (FThread.joinable()) {
         FStop = true;
@@ -67,11 +98,68 @@ void TSimTracker::Stop()
     if (FWakeHandle >= 0)
         close(FWakeHandle);
     FWakeHandle = -1;
-    FPty.Close();
+}
+
+void TSimTracker::SetLinkPath(const QString& path)
+{
     std::lock_guard lock(FMutex);
-    if (FRunning)
-        FHungUp = true;
-    FRunning = false;
+    FLinkPath = path;
+}
+
+QString TSimTracker::LinkPath() const
+{
+    std::lock_guard lock(FMutex);
+    return FLinkPath;
+}
+
+QString TSimTracker::PortPath() const
+{
+    std::lock_guard lock(FMutex);
+    return FLinkPath.isEmpty() ? FDevicePath : FLinkPath;
+}
+
+bool TSimTracker::MakeLink(QString* error)
+{
+    std::lock_guard lock(FMutex);
+    if (FLinkPath.isEmpty())
+        return true;
+    const QByteArray link = QFile::encodeName(FLinkPath);
+    const QByteArray device = QFile::encodeName(FDevicePath);
+    const auto fail = [&](const char* step) {
+        if (error)
+            *error = QStringLiteral("%1 %2: %3").arg(QString::fromLatin1(step), FLinkPath,
+                                                     QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    };
+    struct stat st {};
+    if (lstat(link.constData(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+        errno = EEXIST;
+        return fail("cannot make the link");
+    }
+    // Made under a name of its own and renamed over the path, so the link is never half there
+    // and a link left behind by a tracker that was killed is replaced.
+    const QByteArray fresh = link + ".new-" + QByteArray::number(qint64(getpid()));
+    unlink(fresh.constData());
+    if (symlink(device.constData(), fresh.constData()) != 0)
+        return fail("cannot make the link");
+    if (rename(fresh.constData(), link.constData()) != 0) {
+        const int saved = errno;
+        unlink(fresh.constData());
+        errno = saved;
+        return fail("cannot make the link");
+    }
+    return true;
+}
+
+void TSimTracker::RemoveLink()
+{
+    std::lock_guard lock(FMutex);
+    if (FLinkPath.isEmpty())
+        return;
+    const QByteArray link = QFile::encodeName(FLinkPath);
+    struct stat st {};
+    if (lstat(link.constData(), &st) == 0 && S_ISLNK(st.st_mode))
+        unlink(link.constData());
 }
 
 bool TSimTracker::IsRunning() const
@@ -236,7 +324,7 @@ void TSimTracker::HandleCommand(const QByteArray& command)
         faults = FFaults;
         const bool ignored = faults.IgnoreWriteCmd > 0 && command.startsWith(
             "(P" + QByteArray::number(faults.IgnoreWriteCmd).rightJustified(2, '0') + ",1");
-        answer = SimDevice::Answer(FState, ignored ? SimDevice::ReadFormOf(command) : command, faults.EmptySlotAsZero);
+        answer = SimDevice::Answer(FState, ignored ? SimDevice::ReadFormOf(command) : command);
         if (answer.isEmpty() || faults.Silent)
             return;
         ++FAnswered;
@@ -305,7 +393,9 @@ bool TSimTracker::FlushDue()
         const bool hangUp = out.HangUpAfter;
         FOutgoing.pop_front();
         if (hangUp) {
-            FPty.Close();
+            // As Unplug does: the link first, then the line; the number stays held.
+            RemoveLink();
+            FPty.HangUp();
             std::lock_guard lock(FMutex);
             FHungUp = true;
             return false;

@@ -1,13 +1,80 @@
 // The simulated tracker over a real pseudo-terminal, talked to through the real port.
+#include "sim/PseudoTerminal.h"
 #include "sim/SimDevice.h"
 #include "sim/SimTracker.h"
 #include "support_simclient.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using TMalformed = TSimFaults::TMalformed;
+
+namespace {
+
+// True while a symbolic link (dangling or not) or anything else is at the path.
+bool SomethingAt(const QString& path)
+{
+    struct stat st {};
+    return lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+// Holds the device behind a link open on a thread of its own, as a port that waits for its
+// tracker does, and notes at the moment of the hang-up whether the link was still there.
+class THangUpWatch {
+public:
+    explicit THangUpWatch(const QString& link) : FLink(QFile::encodeName(link))
+    {
+        FHandle = open(FLink.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (FHandle < 0)
+            return;
+        FThread = std::thread([this] {
+            pollfd p{FHandle, POLLIN, 0};
+            for (int waited = 0; waited < 5000; waited += 10) {
+                if (poll(&p, 1, 10) > 0 && (p.revents & (POLLHUP | POLLERR))) {
+                    LinkAtHangUp = SomethingAt(QFile::decodeName(FLink)) ? 1 : 0;
+                    return;
+                }
+            }
+        });
+    }
+    ~THangUpWatch() { Join(); }
+    bool Opened() const { return FHandle >= 0; }
+    void Join()
+    {
+        if (FThread.joinable())
+            FThread.join();
+        if (FHandle >= 0)
+            close(FHandle);
+        FHandle = -1;
+    }
+    std::atomic<int> LinkAtHangUp{-1}; // -1: no hang-up seen
+
+private:
+    QByteArray FLink;
+    int FHandle = -1;
+    std::thread FThread;
+};
+
+// The first line a tovrik-sim prints after the ones read before: a device path.
+QString NextDeviceLine(QProcess& sim, int timeoutMs = 5000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!sim.canReadLine() && clock.elapsed() < timeoutMs)
+        sim.waitForReadyRead(100);
+    return QString::fromLocal8Bit(sim.readLine()).trimmed();
+}
+
+} // namespace
 
 class TestSimTracker : public QObject {
     Q_OBJECT
@@ -308,6 +375,187 @@ private slots:
         client.Port.OpenPort();
         QCOMPARE(client.Ask("(P10,0)"), QByteArray("(0123456789,P10,20)"));
         QCOMPARE(client.Lost.size(), 1);
+    }
+
+    void unplugTakesTheLinkAwayBeforeTheLine()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath("ttyTracker");
+        TSimTracker sim;
+        sim.SetLinkPath(link);
+        TSimState state;
+        state.Identifier = "0000000011";
+        sim.SetState(state);
+        QVERIFY(sim.Start());
+        QCOMPARE(sim.LinkPath(), link);
+        QCOMPARE(sim.PortPath(), link);
+        QCOMPARE(QFileInfo(link).symLinkTarget(), sim.DevicePath());
+        QString device = sim.DevicePath();
+        {
+            TSimClient client(link);
+            client.Port.OpenPort();
+            QCOMPARE(client.Ask("(P17,1,Van 3)"), QByteArray("(0000000011,P17,Van 3)"));
+            sim.Unplug();
+            QTRY_COMPARE_WITH_TIMEOUT(client.Lost.size(), 1, 3000);
+        }
+        QVERIFY(sim.HungUp());
+        QVERIFY(!sim.IsRunning());
+        QVERIFY(!SomethingAt(link));
+        QVERIFY(!QFileInfo::exists(device));
+        // Away, the tracker still holds its old number: nothing else can appear under that path.
+        {
+            TPseudoTerminal other;
+            QVERIFY(other.Open());
+            QVERIFY2(other.DevicePath() != device, qPrintable(device));
+        }
+        QVERIFY(!QFileInfo::exists(device));
+
+        // Each time: plugged in again on a fresh device behind the same link, settings kept;
+        // pulled out, whatever holds the device sees the hang-up only once the link is gone.
+        for (int i = 0; i < 20; ++i) {
+            QVERIFY(sim.Replug());
+            QVERIFY(sim.IsRunning());
+            QVERIFY2(sim.DevicePath() != device, qPrintable(device));
+            device = sim.DevicePath();
+            QCOMPARE(QFileInfo(link).symLinkTarget(), device);
+            if (i == 0) {
+                TSimClient client(link);
+                client.Port.OpenPort();
+                QCOMPARE(client.Ask("(P17,0)"), QByteArray("(0000000011,P17,Van 3)"));
+            }
+            THangUpWatch watch(link);
+            QVERIFY(watch.Opened());
+            sim.Unplug();
+            watch.Join();
+            QCOMPARE(int(watch.LinkAtHangUp), 0);
+            QVERIFY(!SomethingAt(link));
+        }
+        sim.Stop();
+        QVERIFY(!SomethingAt(link));
+        QVERIFY(!SomethingAt(link + ".new-" + QString::number(QCoreApplication::applicationPid())));
+    }
+
+    void hangUpTakesTheLinkAwayToo()
+    {
+        QTemporaryDir dir;
+        const QString link = dir.filePath("ttyTracker");
+        TSimTracker sim;
+        sim.SetLinkPath(link);
+        TSimFaults faults;
+        faults.HangUpAfter = 1;
+        sim.SetFaults(faults);
+        QVERIFY(sim.Start());
+        const QString device = sim.DevicePath();
+        TSimClient client(link);
+        client.Port.OpenPort();
+        QCOMPARE(client.Ask("(P01,0)"), QByteArray("(0123456789,P01,SIM-1.0.0)"));
+        QTRY_COMPARE_WITH_TIMEOUT(client.Lost.size(), 1, 3000);
+        QVERIFY(sim.HungUp());
+        QVERIFY(!SomethingAt(link));
+        QVERIFY(!QFileInfo::exists(device));
+        {
+            TPseudoTerminal other;
+            QVERIFY(other.Open());
+            QVERIFY2(other.DevicePath() != device, qPrintable(device));
+        }
+        // Started again: a new device, the link back to it.
+        faults.HangUpAfter = 0;
+        sim.SetFaults(faults);
+        QVERIFY(sim.Start());
+        QVERIFY(sim.DevicePath() != device);
+        QCOMPARE(QFileInfo(link).symLinkTarget(), sim.DevicePath());
+        client.Port.OpenPort();
+        QCOMPARE(client.Ask("(P09,0)"), QByteArray("(0123456789,P09,300)"));
+    }
+
+    void linkPathThatHoldsSomethingElse()
+    {
+        QTemporaryDir dir;
+        // A file of someone's own is never replaced, and the tracker does not start.
+        const QString file = dir.filePath("notes");
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("keep me");
+        }
+        TSimTracker sim;
+        sim.SetLinkPath(file);
+        QString error;
+        QVERIFY(!sim.Start(&error));
+        QVERIFY2(error.startsWith("cannot make the link " + file + ": File exists"), qPrintable(error));
+        QVERIFY(!sim.IsRunning());
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("keep me"));
+        // A link left behind (a tracker that was killed) is replaced.
+        const QString link = dir.filePath("ttyTracker");
+        QVERIFY(QFile::link(dir.filePath("gone"), link));
+        sim.SetLinkPath(link);
+        QVERIFY(sim.Start(&error));
+        QCOMPARE(QFileInfo(link).symLinkTarget(), sim.DevicePath());
+        TSimClient client(link);
+        client.Port.OpenPort();
+        QCOMPARE(client.Ask("(P10,0)"), QByteArray("(0123456789,P10,20)"));
+    }
+
+    void standAloneUnplugAndReplug()
+    {
+        const QString exe = QCoreApplication::applicationDirPath() + "/../../sim/tovrik-sim";
+        QTemporaryDir dir;
+        const QString link = dir.filePath("ttyTracker");
+        QProcess sim;
+        sim.start(exe, {"--id", "0000000778", "--link", link});
+        const QString first = NextDeviceLine(sim);
+        QVERIFY2(first.startsWith("/dev/pts/"), qPrintable(first));
+        QCOMPARE(QFileInfo(link).symLinkTarget(), first);
+        {
+            TSimClient client(link);
+            client.Port.OpenPort();
+            QCOMPARE(client.Ask("(P17,1,Van 9)"), QByteArray("(0000000778,P17,Van 9)"));
+            QCOMPARE(kill(pid_t(sim.processId()), SIGUSR1), 0); // unplugged
+            QTRY_COMPARE_WITH_TIMEOUT(client.Lost.size(), 1, 3000);
+            QVERIFY(!SomethingAt(link));
+            QVERIFY(!QFileInfo::exists(first));
+        }
+        QCOMPARE(kill(pid_t(sim.processId()), SIGUSR2), 0); // plugged in again
+        const QString second = NextDeviceLine(sim);
+        QVERIFY2(second.startsWith("/dev/pts/") && second != first, qPrintable(second));
+        QCOMPARE(QFileInfo(link).symLinkTarget(), second);
+        {
+            TSimClient client(link);
+            client.Port.OpenPort();
+            QCOMPARE(client.Ask("(P17,0)"), QByteArray("(0000000778,P17,Van 9)"));
+        }
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(5000));
+        QCOMPARE(sim.exitCode(), 0);
+        QVERIFY(!SomethingAt(link));
+
+        // A tracker that comes and goes by itself: hangs up after one answer, back 200 ms later.
+        QProcess cycling;
+        cycling.start(exe, {"--link", link, "--hang-up-after", "1", "--replug-after", "200"});
+        QString device = NextDeviceLine(cycling);
+        QVERIFY2(device.startsWith("/dev/pts/"), qPrintable(device));
+        for (int i = 0; i < 3; ++i) {
+            QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(link).symLinkTarget(), device, 3000);
+            TSimClient client(link);
+            client.Port.OpenPort();
+            QCOMPARE(client.Ask("(P09,0)"), QByteArray("(0123456789,P09,300)"));
+            QTRY_COMPARE_WITH_TIMEOUT(client.Lost.size(), 1, 3000);
+            const QString next = NextDeviceLine(cycling);
+            QVERIFY2(next.startsWith("/dev/pts/") && next != device, qPrintable(next));
+            device = next;
+        }
+        cycling.terminate();
+        QVERIFY(cycling.waitForFinished(5000));
+        QCOMPARE(cycling.exitCode(), 0);
+        QVERIFY(!SomethingAt(link));
+
+        QProcess bad;
+        bad.start(exe, {"--replug-after", "soon"});
+        QVERIFY(bad.waitForFinished(5000));
+        QCOMPARE(bad.exitCode(), 2);
+        QVERIFY(bad.readAllStandardError().contains("--replug-after needs a whole number"));
     }
 
     void standAloneExecutable()
