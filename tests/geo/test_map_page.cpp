@@ -228,9 +228,15 @@ void TestMapPage::filledPage()
 void TestMapPage::mapDependentActionsRefuseBeforeTheFirstLoad()
 {
     QVERIFY(!group->MapLoaded);
+    // The catalogue's text for the Google map; another map is named by its own name.
+    group->SetMapSettings(TMapSettings{TMapProvider::Google, QStringLiteral("K"), {}, {}});
     QVERIFY(!group->CheckMapLoaded());
     QCOMPARE(messages.size(), 1);
     QCOMPARE(messages[0].Text, QStringLiteral("Google Map not loading !"));
+    group->SetMapSettings(TMapSettings{TMapProvider::Osm, {}, {}, {}});
+    QVERIFY(!group->CheckMapLoaded());
+    QCOMPARE(messages.size(), 2);
+    QCOMPARE(messages[1].Text, QStringLiteral("OpenStreetMap not loading !"));
     QCOMPARE(messages[0].Caption, QStringLiteral("Message"));
     QCOMPARE(messages[0].Icon, TMsgIcon::Information);
 }

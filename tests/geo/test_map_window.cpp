@@ -153,9 +153,10 @@ void TestMapWindow::editBeforeAnyLoadRefuses()
 {
     TFrmMain w;
     SelectRow(w, 0);
+    // Without a key the map is OpenStreetMap, and the refusal names it.
     w.GeoPage->btn_GeoEditClick();
     QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages[0].Text, QStringLiteral("Google Map not loading !"));
+    QCOMPARE(messages[0].Text, QStringLiteral("OpenStreetMap not loading !"));
     QCOMPARE(messages[0].Caption, QStringLiteral("Message"));
     QVERIFY(!w.rgMap->FenceSettingActive());
     QVERIFY(!w.findChild<QWebEngineView*>());
