@@ -11,6 +11,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -154,18 +155,20 @@ private slots:
     {
         // USB trackers: each one's line goes away with it (a hang-up), and the next appears
         // under the same stable name. The run reopens the port by itself and shows no box.
+        // The station watches the stable name only: the pseudo-terminal behind it ends with each
+        // tracker, and its number goes to whichever pseudo-terminal is opened next on the
+        // machine (another test's tracker beside this one).
         TSimTracker sim;
         const QString link = dir->filePath("ttyTracker");
-        const auto plugIn = [&](const QByteArray& identifier) {
+        sim.SetLinkPath(link);
+        const auto setIdentifier = [&](const QByteArray& identifier) {
             TSimState state;
             state.Identifier = identifier;
             sim.SetState(state);
-            if (!sim.Start())
-                return false;
-            QFile::remove(link);
-            return QFile::link(sim.DevicePath(), link);
         };
-        QVERIFY(plugIn("0000000001"));
+        setIdentifier("0000000001");
+        QVERIFY(sim.Start());
+        QCOMPARE(QFileInfo(link).symLinkTarget(), sim.DevicePath());
         const QString params = dir->filePath("fleet.cfg");
         WriteAll(params, "[Para]\r\nBasicInfo_AnotherName=Van8\r\nBasicInfo_LowBattery=30\r\nBasicInfo_TimeDiff=480\r\n"
                          "BasicInfo_GSensorParams=630\r\nGPRS_IPAdd=10.0.0.1\r\nGPRS_Port=8888\r\n");
@@ -182,17 +185,22 @@ private slots:
         bool unplugged = false;
         bool second = false;
         bool failedPlug = false;
+        QStringList devices = {sim.DevicePath()};
+        QString linkedTo;
         QTimer hands;
         connect(&hands, &QTimer::timeout, [&] {
             const int done = pw->lstProvisionReport->count();
             if (!unplugged && SlotStep(pw) == removeText) {
-                sim.Stop(); // pulled out: the line hangs up
+                sim.Unplug(); // pulled out: the name goes, then the line hangs up
                 unplugged = true;
             } else if (unplugged && SlotStep(pw).startsWith("Waiting for a tracker")) {
                 unplugged = false;
                 if (!second) {
                     second = true;
-                    failedPlug = !plugIn("0000000002");
+                    setIdentifier("0000000002");
+                    failedPlug = !sim.Replug(); // the next tracker, on a device of its own
+                    devices << sim.DevicePath();
+                    linkedTo = QFileInfo(link).symLinkTarget();
                 } else if (done == 2) {
                     pw->btnProvisionStop->click();
                 }
@@ -211,6 +219,18 @@ private slots:
         QCOMPARE(pw->lstProvisionReport->item(0)->text(), QString("0000000001  pass"));
         QCOMPARE(pw->lstProvisionReport->item(1)->text(), QString("0000000002  pass"));
         QCOMPARE(sim.State().Alias, QByteArray("Van8"));
+        // Two trackers on two devices, both reached through the one name.
+        QCOMPARE(devices.size(), 2);
+        QVERIFY2(devices[0] != devices[1], qPrintable(devices.join(' ')));
+        QCOMPARE(linkedTo, devices[1]);
+        QVERIFY(!QFileInfo(link).isSymLink()); // the second one was taken away too
+        QFile report(pw->ReportPath);
+        QVERIFY(report.open(QIODevice::ReadOnly));
+        const QList<QByteArray> rows = report.readAll().split('\n');
+        QCOMPARE(rows.size(), 4); // header, two rows, the empty rest after the last line end
+        const QByteArray port = link.toLocal8Bit();
+        QVERIFY2(rows[1].contains("," + port + ",0000000001,SIM-1.0.0,pass,"), rows[1].constData());
+        QVERIFY2(rows[2].contains("," + port + ",0000000002,SIM-1.0.0,pass,"), rows[2].constData());
     }
 
     void theWindowClosesWhileARunWaits()
