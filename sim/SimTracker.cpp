@@ -324,7 +324,7 @@ void TSimTracker::HandleCommand(const QByteArray& command)
         faults = FFaults;
         const bool ignored = faults.IgnoreWriteCmd > 0 && command.startsWith(
             "(P" + QByteArray::number(faults.IgnoreWriteCmd).rightJustified(2, '0') + ",1");
-        answer = SimDevice::Answer(FState, ignored ? SimDevice::ReadFormOf(command) : command);
+        answer = SimDevice::Answer(FState, ignored ? SimDevice::ReadFormOf(command) : command, faults.EmptySlotAsZero);
         if (answer.isEmpty() || faults.Silent)
             return;
         ++FAnswered;
