@@ -92,6 +92,10 @@ TFrmMain::~TFrmMain()
     // events, and those must not reach a window half taken down.
     delete findChild<TProvisionWindow*>(QStringLiteral("FrmProvision"));
     FormDestroy();
+    // The child widgets go while the window's members (the fence list, the queue, the port)
+    // still live: taking down the map's browser handles events, and a repaint of the fence
+    // table then must not read a fence list already gone.
+    qDeleteAll(findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly));
 }
 
 const QStringList& TFrmMain::CommandButtonNames()
